@@ -1,0 +1,37 @@
+#pragma once
+
+// The application object: chooses the run mode and runs it to its end.
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+
+struct StartOptions {
+    QString dir;           // --dir: the workstation folder in place of the executable's
+    QString scriptFile;    // --script FILE ("-" for standard input)
+    bool headless = false; // --headless
+    bool dryRun = false;   // --dry-run
+    QString database;      // --database PATH (relocation mode)
+    QByteArray argument;   // the plain argument: selects the relocation mode
+};
+
+class CSetUpApp
+{
+public:
+    // Settings mode: the folder of Kestrel.ini, ending in the separator.
+    // Relocation mode: the first part of the argument.
+    QString m_strAppDir;
+    QString m_strArgPart2; // relocation mode: second part of the argument
+    int m_bUseMultiCor = 0;
+
+    // Runs the mode the options select; returns the process exit status.
+    int InitInstance(const StartOptions& options);
+
+    // Exit status the settings mode ends with (1 after its own failure message).
+    int m_nExitStatus = 0;
+
+private:
+    int RunSettingsMode(const StartOptions& options);
+    int RunRelocationMode(const StartOptions& options);
+};
+
+extern CSetUpApp theApp;
