@@ -1,0 +1,6 @@
+#include "database/SetupDatabase.h"
+
+int RelocateFromCommandLine(const QString&)
+{
+    return 1;
+}
