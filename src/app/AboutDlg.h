@@ -1,0 +1,24 @@
+#pragma once
+
+#include "platform/Dialog.h"
+
+#include <memory>
+
+namespace Ui {
+class AboutDlg;
+}
+
+class CAboutDlg : public CDialog
+{
+    Q_OBJECT
+
+public:
+    CAboutDlg();
+    ~CAboutDlg() override;
+
+protected:
+    void SetupUi() override;
+
+private:
+    std::unique_ptr<Ui::AboutDlg> m_ui;
+};

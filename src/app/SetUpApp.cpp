@@ -1,0 +1,101 @@
+#include "app/SetUpApp.h"
+
+#include "app/AppPaths.h"
+#include "app/SetUpDlg.h"
+#include "database/SetupDatabase.h"
+#include "platform/FileAttributes.h"
+#include "platform/MessageBox.h"
+#include "platform/ScriptDriver.h"
+#include "platform/Transcript.h"
+#include "settings/Ini.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTextStream>
+
+#include <cstdio>
+
+CSetUpApp theApp;
+
+namespace {
+
+bool ReadScript(const QString& file, QString* text)
+{
+    QFile f;
+    if (file == QLatin1String("-")) {
+        if (!f.open(stdin, QIODevice::ReadOnly))
+            return false;
+    } else {
+        f.setFileName(file);
+        if (!f.open(QIODevice::ReadOnly))
+            return false;
+    }
+    *text = QString::fromUtf8(f.readAll());
+    return true;
+}
+
+} // namespace
+
+int CSetUpApp::InitInstance(const StartOptions& options)
+{
+    m_nExitStatus = 0;
+    m_bUseMultiCor = 0;
+    m_strArgPart2.clear();
+    if (!options.argument.isEmpty())
+        return RunRelocationMode(options);
+    return RunSettingsMode(options);
+}
+
+int CSetUpApp::RunRelocationMode(const StartOptions& options)
+{
+    const QString argument = QString::fromLocal8Bit(options.argument);
+    m_strAppDir = argument.section(QLatin1Char(';'), 0, 0);
+    m_strArgPart2 = argument.section(QLatin1Char(';'), 1, 1);
+    return RelocateFromCommandLine(options.database);
+}
+
+int CSetUpApp::RunSettingsMode(const StartOptions& options)
+{
+    QString dir = options.dir.isEmpty() ? QCoreApplication::applicationDirPath() : options.dir;
+    dir = QDir::cleanPath(QFileInfo(dir).absoluteFilePath());
+    m_strAppDir = dir.endsWith(QLatin1Char('/')) ? dir : dir + QLatin1Char('/');
+
+    QString script;
+    if (!options.scriptFile.isEmpty() && !ReadScript(options.scriptFile, &script)) {
+        std::fprintf(stderr, "kestrel-setup: cannot read script %s\n",
+                     qPrintable(options.scriptFile));
+        return 2;
+    }
+
+    const QString iniPath = AppFilePath(QStringLiteral("Kestrel.ini"));
+    if (!QFileInfo(iniPath).isFile()) {
+        AfxMessageBox(QStringLiteral("INI File not found, Software is now close"));
+        return 1;
+    }
+    const QByteArray iniBytes = QFile::encodeName(iniPath);
+    // The file is read-only outside the editor; it is protected again after
+    // the run exactly when it was protected before it.
+    const DWORD attributes = GetFileAttributesA(iniBytes.constData());
+    const bool wasReadOnly =
+        attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY);
+    if (wasReadOnly)
+        SetFileAttributesA(iniBytes.constData(), FILE_ATTRIBUTE_NORMAL);
+    g_Ini.SetPath(iniBytes.constData());
+
+    int status = 0;
+    {
+        CSetUpDlg dlg;
+        if (transcript::Active()) {
+            ScriptDriver driver(script);
+            dlg.Create(nullptr);
+            status = driver.Run(dlg);
+        } else {
+            dlg.DoModal();
+        }
+    }
+    if (wasReadOnly)
+        SetFileAttributesA(iniBytes.constData(), FILE_ATTRIBUTE_READONLY);
+    return status != 0 ? status : m_nExitStatus;
+}

@@ -1,0 +1,282 @@
+#include "app/SetUpDlg.h"
+#include "ui_SetUpDlg.h"
+
+#include "app/AboutDlg.h"
+#include "app/SaveTransaction.h"
+#include "app/SetUpApp.h"
+#include "detectors/Detector.h"
+#include "platform/PageFactory.h"
+#include "platform/Controls.h"
+#include "platform/MessageBox.h"
+#include "settings/Ini.h"
+
+#include <QContextMenuEvent>
+#include <QMenu>
+
+namespace {
+
+// Device id -> page class, with the slot index each slot passes to classes
+// whose creation takes one.
+struct DevicePage {
+    int deviceId;
+    const char* className;
+    int firstSlotIndex;
+    int secondSlotIndex;
+};
+
+const DevicePage kDevicePages[] = {
+    {1, "CDetectorTrixell", 0, 1},         {2, "CDetectorTrixell", 0, 1},
+    {3, "CDetectorDrtech1", 0, 0},         {8, "CDetectorVadav", 0, 1},
+    {11, "CDetectorDrtech", 0, 1},         {12, "CDetectorVarian", 0, 0},
+    {13, "CDetectorDrtechLanMulti", 0, 0}, {15, "CDetectorTetd", 0, 0},
+    {16, "CDetectorOuter", 0, 0},          {17, "CDetectorDrtechLanMulti", 0, 0},
+    {18, "CDetectorOuter", 0, 0},          {19, "CDetectorOuter", 0, 0},
+    {20, "CDetectorAtal", 0, 0},           {21, "CDetectorPerkin", 0, 0},
+    {22, "CDetectorKonica", 0, 0},         {23, "CDetectorCareray", 0, 0},
+    {24, "CDetectorOuter", 0, 0},          {25, "CDetectorVarianVsp", 0, 0},
+};
+
+const DevicePage* FindDevicePage(int deviceId)
+{
+    for (const DevicePage& entry : kDevicePages) {
+        if (entry.deviceId == deviceId)
+            return &entry;
+    }
+    return nullptr;
+}
+
+// The DRTECH ids 3, 13 and 17 in the second slot depend on the stored type.
+const char* SecondSlotDrtechClass(int deviceId)
+{
+    const int type = g_Ini.GetInt("DetDrtech", "DetType", 0);
+    const int smm1 = g_Ini.GetInt("DetDrtech", "SMM1", 0);
+    if ((deviceId == 13 || deviceId == 17) && type == 4 && smm1 == 1)
+        return "CDetectorDrtechLanMulti";
+    if (deviceId == 13 && type == 4 && smm1 == 2)
+        return "CDetectorDrtechMobile";
+    return "CDetectorDrtech1";
+}
+
+} // namespace
+
+CSetUpDlg::CSetUpDlg() : CDialog(102), m_ui(std::make_unique<Ui::SetUpDlg>()) {}
+
+CSetUpDlg::~CSetUpDlg() { OnDestroy(); }
+
+void CSetUpDlg::SetupUi()
+{
+    m_ui->setupUi(this);
+    m_tabCtrl = m_ui->tabCtrl;
+    setMinimumSize(700, 720);
+}
+
+void CSetUpDlg::contextMenuEvent(QContextMenuEvent* event)
+{
+    QMenu menu(this);
+    menu.addAction(QStringLiteral("&About SetUp..."), this, [this] { CAboutDlg().DoModal(this); });
+    menu.exec(event->globalPos());
+}
+
+bool CSetUpDlg::OnInitDialog()
+{
+    theApp.m_bUseMultiCor = g_Ini.GetInt("Cor", "UseMultiCor", 0);
+    const bool multi = theApp.m_bUseMultiCor == 1;
+
+    int position = 0;
+    m_tabCtrl->InsertItem(position++, QStringLiteral("Detector"));
+    if (multi)
+        m_tabCtrl->InsertItem(position++, QStringLiteral("Detector2"));
+    m_tabCtrl->InsertItem(position++, QStringLiteral("Generator && Etc"));
+    m_tabCtrl->InsertItem(position++, QStringLiteral("System"));
+    connect(m_tabCtrl, &CTabCtrl::selChange, this, [this] { OnSelchangeTab(); });
+
+    const int firstId = multi ? g_Ini.GetInt("Cor1", "Device", 0)
+                              : g_Ini.GetInt("CONTROLPANNEL", "Device", 0);
+    g_nSlotPosition = multi ? 1 : 0;
+    m_pDetector = CreateDetector(firstId, 0);
+    if (m_pDetector)
+        PlacePage(m_pDetector, true);
+
+    if (multi) {
+        g_nSlotPosition = 2;
+        const int secondId = g_Ini.GetInt("Cor2", "Device", 0);
+        if (secondId == 0) {
+            AfxMessageBox(QStringLiteral("Device id incorrected."), this);
+        } else {
+            m_pDetector2 = CreateDetector(secondId, 1);
+            if (m_pDetector2)
+                PlacePage(m_pDetector2, false);
+        }
+    }
+
+    m_pGenerator = CreatePageByName("CGenerator", m_tabCtrl->PageParent());
+    if (m_pGenerator)
+        PlacePage(m_pGenerator, false);
+    m_pSystem = CreatePageByName("CDlgSystem", m_tabCtrl->PageParent());
+    if (m_pSystem)
+        PlacePage(m_pSystem, false);
+
+    m_pCurPage = m_pDetector;
+    return true;
+}
+
+CDetector* CSetUpDlg::CreateDetector(int deviceId, int slot)
+{
+    const DevicePage* entry = FindDevicePage(deviceId);
+    if (!entry) {
+        AfxMessageBox(QStringLiteral("Device id incorrected, Setup is shutdown now"), this);
+        return nullptr;
+    }
+    const char* className = entry->className;
+    if (slot == 1 && (deviceId == 3 || deviceId == 13 || deviceId == 17))
+        className = SecondSlotDrtechClass(deviceId);
+    const int slotIndex = slot == 0 ? entry->firstSlotIndex : entry->secondSlotIndex;
+    // A page class not built yet leaves its tab empty.
+    // Every class of the table derives from CDetector.
+    return static_cast<CDetector*>(
+        CreatePageByName(className, m_tabCtrl->PageParent(), slotIndex, deviceId));
+}
+
+void CSetUpDlg::PlacePage(QWidget* page, bool show)
+{
+    page->setParent(m_tabCtrl->PageParent());
+    page->setGeometry(m_tabCtrl->PageParent()->rect().adjusted(5, 5, -5, -5));
+    page->setVisible(show);
+}
+
+void CSetUpDlg::OnSelchangeTab()
+{
+    if (m_pCurPage)
+        m_pCurPage->hide();
+    m_pCurPage = nullptr;
+    const bool multi = theApp.m_bUseMultiCor == 1;
+    switch (m_tabCtrl->GetCurSel()) {
+    case 0: m_pCurPage = m_pDetector; break;
+    case 1: m_pCurPage = multi && m_pDetector2 ? m_pDetector2 : m_pGenerator; break;
+    case 2: m_pCurPage = multi ? m_pGenerator : m_pSystem; break;
+    case 3: m_pCurPage = m_pSystem; break;
+    default: break;
+    }
+    if (m_pCurPage)
+        m_pCurPage->show();
+}
+
+QStringList CSetUpDlg::TabTexts() const
+{
+    QStringList texts;
+    for (int i = 0; i < m_tabCtrl->GetItemCount(); ++i)
+        texts << m_tabCtrl->GetItemText(i);
+    return texts;
+}
+
+int CSetUpDlg::CurrentTab() const { return m_tabCtrl->GetCurSel(); }
+
+void CSetUpDlg::SelectTab(int index) { m_tabCtrl->SelectAsUser(index); }
+
+CSetUpDlg::Snapshot CSetUpDlg::TakeSnapshot(int slot) const
+{
+    Snapshot s;
+    if (slot == 0) {
+        s.pixelSpacing = g_Ini.GetString("Cor1", "PixelSpacing", "");
+        if (s.pixelSpacing.isEmpty())
+            s.pixelSpacing = g_Ini.GetString("Cor", "PixelSpacing", "");
+    } else {
+        s.pixelSpacing = g_Ini.GetString("Cor2", "PixelSpacing", "");
+        if (s.pixelSpacing.isEmpty())
+            s.pixelSpacing = g_Ini.GetString("Cor", "PixelSpacing2", "");
+        if (s.pixelSpacing.isEmpty())
+            s.pixelSpacing = g_Ini.GetString("Cor", "PixelSpacing", "");
+    }
+    s.path = g_Ini.GetString("Cor", "Path", "C:\\Cor\\channel");
+    s.useDefectView = g_Ini.GetInt("Cor", "UseDefectView", 0);
+    s.crossDefectLevel = g_Ini.GetInt("Cor", "CrossDefectLeve", 3);
+    s.gain = g_Ini.GetString("Cor", "Gain", "Gain");
+    s.offset = g_Ini.GetString("Cor", "Offset", "Offset");
+    s.defectmap = g_Ini.GetString("Cor", "Defectmap", "Defectmap");
+    s.makeRawPath = g_Ini.GetString("Cor", "MakeRawPath", "C:\\origin.raw");
+    return s;
+}
+
+void CSetUpDlg::CopySlot(const char* section, const Snapshot& s) const
+{
+    g_Ini.WriteInt(section, "UseDefectView", s.useDefectView);
+    g_Ini.WriteInt(section, "CrossDefectLeve", s.crossDefectLevel);
+    g_Ini.WriteString(section, "Path", s.path);
+    g_Ini.WriteString(section, "Gain", s.gain);
+    g_Ini.WriteString(section, "Offset", s.offset);
+    g_Ini.WriteString(section, "Defectmap", s.defectmap);
+    g_Ini.WriteString(section, "MakeRawPath", s.makeRawPath);
+}
+
+void CSetUpDlg::SaveAll()
+{
+    const bool multi = theApp.m_bUseMultiCor == 1;
+    // Both detector pages write their common values into [Cor]; each slot's
+    // own values are taken right after its page has saved.
+    std::optional<Snapshot> first, second;
+    if (m_pDetector) {
+        m_pDetector->OnOK();
+        if (multi)
+            first = TakeSnapshot(0);
+    }
+    if (m_pDetector2) {
+        m_pDetector2->OnOK();
+        if (multi)
+            second = TakeSnapshot(1);
+    }
+    if (m_pGenerator)
+        m_pGenerator->OnOK();
+    if (m_pSystem)
+        m_pSystem->OnOK();
+
+    if (g_Ini.GetString("Cor", "PixelSpacing2", "").isEmpty())
+        g_Ini.WriteString("Cor", "PixelSpacing2", g_Ini.GetString("Cor", "PixelSpacing", ""));
+    if (!multi)
+        return;
+
+    const int d1 = g_Ini.GetInt("Cor1", "Device", 0);
+    const int d2 = g_Ini.GetInt("Cor2", "Device", 0);
+    // A slot without a page has no snapshot: none of its values are copied.
+    if (first)
+        g_Ini.WriteString("Cor", "PixelSpacing", first->pixelSpacing);
+    if (second)
+        g_Ini.WriteString("Cor", "PixelSpacing2", second->pixelSpacing);
+    const struct {
+        const char* section;
+        int deviceId;
+        const std::optional<Snapshot>& snapshot;
+    } copies[] = {{"Cor1", d1, first}, {"Cor2", d2, second}};
+    for (const auto& slot : copies) {
+        g_Ini.WriteInt(slot.section, "Port", 1);
+        if (slot.snapshot)
+            CopySlot(slot.section, *slot.snapshot);
+    }
+    for (const auto& slot : copies) {
+        if (slot.deviceId == 8)
+            g_Ini.WriteString(slot.section, "Path", g_Ini.GetString("DetectorVatech", "LibPath", ""));
+        else if (slot.deviceId == 3)
+            g_Ini.WriteInt(slot.section, "DetType", g_Ini.GetInt("DetectorDRTech", "DevType", 0));
+        else if (slot.deviceId == 13)
+            g_Ini.WriteInt(slot.section, "DetType", g_Ini.GetInt("DetDrtech", "DetType", 0));
+    }
+    g_Ini.WriteInt("SYSTEM", "Modality Mode", 2);
+}
+
+void CSetUpDlg::OnOK()
+{
+    RunSaveTransaction([this] { SaveAll(); }, this);
+    EndDialog(IDOK);
+}
+
+void CSetUpDlg::OnDestroy()
+{
+    delete m_pDetector;
+    m_pDetector = nullptr;
+    delete m_pDetector2;
+    m_pDetector2 = nullptr;
+    delete m_pGenerator;
+    m_pGenerator = nullptr;
+    delete m_pSystem;
+    m_pSystem = nullptr;
+    m_pCurPage = nullptr;
+}

@@ -1,0 +1,94 @@
+// kestrel-setup: the configuration editor of the Kestrel workstation.
+#include "app/SetUpApp.h"
+#include "platform/Transcript.h"
+
+#include <QApplication>
+#include <QIcon>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+namespace {
+
+const char kUsage[] =
+    "Usage:\n"
+    "  kestrel-setup [--dir FOLDER]                 settings mode, on screen\n"
+    "  kestrel-setup [--dir FOLDER] --script FILE   scripted settings mode (FILE may be -)\n"
+    "  kestrel-setup [--dir FOLDER] --headless      settings mode without a window or actions\n"
+    "  kestrel-setup [--headless] \"E:\\;F:\" [--database PATH]\n"
+    "                                               relocate image paths in Kestrel.mdb\n"
+    "\n"
+    "Options:\n"
+    "  --dir FOLDER      workstation folder (holds Kestrel.ini); default: the executable's\n"
+    "  --script FILE     run the user actions in FILE, transcript on standard output\n"
+    "  --headless        no window: message boxes go to standard output\n"
+    "  --database PATH   relocation mode: the database file to open\n"
+    "  --help            show this text\n"
+    "  --version         show the version\n";
+
+int Refuse(const char* what)
+{
+    std::fprintf(stderr, "kestrel-setup: %s\n\n%s", what, kUsage);
+    return 2;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    StartOptions options;
+    bool haveArgument = false;
+    for (int i = 1; i < argc; ++i) {
+        const char* a = argv[i];
+        auto value = [&](QString* out) {
+            if (i + 1 >= argc)
+                return false;
+            *out = QString::fromLocal8Bit(argv[++i]);
+            return true;
+        };
+        if (!std::strcmp(a, "--help") || !std::strcmp(a, "-h")) {
+            std::fputs(kUsage, stdout);
+            return 0;
+        }
+        if (!std::strcmp(a, "--version")) {
+            std::printf("kestrel-setup %s\n", KESTREL_VERSION);
+            return 0;
+        }
+        if (!std::strcmp(a, "--dir")) {
+            if (!value(&options.dir))
+                return Refuse("--dir needs a folder");
+        } else if (!std::strcmp(a, "--script")) {
+            if (!value(&options.scriptFile))
+                return Refuse("--script needs a file");
+        } else if (!std::strcmp(a, "--database")) {
+            if (!value(&options.database))
+                return Refuse("--database needs a path");
+        } else if (!std::strcmp(a, "--headless")) {
+            options.headless = true;
+        } else if (!std::strcmp(a, "--dry-run")) {
+            options.dryRun = true;
+        } else if (!std::strncmp(a, "--", 2)) {
+            return Refuse((std::string("unknown option ") + a).c_str());
+        } else if (a[0] == '-' || a[0] == '/') {
+            // A switch in the framework's sense selects nothing.
+        } else if (!haveArgument) {
+            options.argument = QByteArray(a);
+            haveArgument = true;
+        } else {
+            return Refuse("only one plain argument is taken");
+        }
+    }
+    if (!options.database.isEmpty() && options.argument.isEmpty())
+        return Refuse("--database is for the relocation mode");
+
+    const bool noScreen = options.headless || !options.scriptFile.isEmpty();
+    if (noScreen && !qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    transcript::SetActive(noScreen);
+
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("kestrel-setup"));
+    QApplication::setApplicationVersion(QStringLiteral(KESTREL_VERSION));
+    return theApp.InitInstance(options);
+}

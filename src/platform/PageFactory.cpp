@@ -1,0 +1,26 @@
+#include "platform/PageFactory.h"
+
+#include <map>
+#include <string>
+
+namespace {
+std::map<std::string, PageCreateFn>& Registry()
+{
+    static std::map<std::string, PageCreateFn> registry;
+    return registry;
+}
+} // namespace
+
+bool RegisterPageClass(const char* className, PageCreateFn create)
+{
+    Registry()[className] = create;
+    return true;
+}
+
+bool IsPageClassRegistered(const char* className) { return Registry().count(className) != 0; }
+
+CDialog* CreatePageByName(const char* className, QWidget* parent, int slotIndex, int deviceId)
+{
+    const auto it = Registry().find(className);
+    return it == Registry().end() ? nullptr : it->second(parent, slotIndex, deviceId);
+}

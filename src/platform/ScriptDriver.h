@@ -1,0 +1,72 @@
+#pragma once
+
+// Drives the editor from a script of user actions instead of a person, writing
+// a transcript on standard output. Every action goes through the same controls
+// and handlers as a user's would.
+#include <QString>
+#include <QStringList>
+
+#include <deque>
+#include <vector>
+
+class CDialog;
+class QWidget;
+
+// What the main dialog offers the driver.
+class ScriptHost
+{
+public:
+    virtual ~ScriptHost() = default;
+    virtual QStringList TabTexts() const = 0;
+    virtual int CurrentTab() const = 0;
+    virtual void SelectTab(int index) = 0; // as the user clicking the tab
+    virtual CDialog* CurrentPage() const = 0;
+    virtual void PressOK() = 0;
+    virtual void PressCancel() = 0;
+};
+
+class ScriptDriver
+{
+public:
+    explicit ScriptDriver(const QString& scriptText);
+    ~ScriptDriver();
+
+    // The driver of the running script, or null on screen.
+    static ScriptDriver* Current();
+
+    // Runs the script against the main dialog; returns the exit status
+    // (0 ran to its end, 2 an error line).
+    int Run(ScriptHost& host);
+
+    // Called by CDialog::DoModal: the script drives the dialog until it ends.
+    int RunModal(CDialog& dialog);
+
+    // Pickers ask for the answer that the script queued ("folder").
+    // Returns false for a cancel (also when no answer was queued).
+    bool TakePickerAnswer(QString* path);
+
+    bool Aborted() const { return m_aborted; }
+
+private:
+    struct Line {
+        int number;
+        QStringList words; // command and arguments, texts unescaped
+        QList<bool> quoted;
+        QString error;     // a parse error
+    };
+    enum class Outcome { Continue, EndedMain, EndedModal, Error };
+
+    Outcome Execute(const Line& line);
+    CDialog* Target() const;
+    QWidget* ControlFor(const Line& line, const QString& idText, int* id);
+    void Fail(const Line& line, const QString& reason);
+    void DumpTabs() const;
+
+    std::vector<Line> m_lines;
+    size_t m_next = 0;
+    ScriptHost* m_host = nullptr;
+    std::vector<CDialog*> m_modals;
+    std::deque<QString> m_pickerAnswers; // null string = cancel
+    bool m_aborted = false;
+    bool m_mainEnded = false;
+};
