@@ -24,3 +24,15 @@ CDialog* CreatePageByName(const char* className, QWidget* parent, int slotIndex,
     const auto it = Registry().find(className);
     return it == Registry().end() ? nullptr : it->second(parent, slotIndex, deviceId);
 }
+
+PageCreateFn ReplacePageClass(const char* className, PageCreateFn create)
+{
+    auto& registry = Registry();
+    const auto it = registry.find(className);
+    const PageCreateFn previous = it == registry.end() ? nullptr : it->second;
+    if (create)
+        registry[className] = create;
+    else
+        registry.erase(className);
+    return previous;
+}

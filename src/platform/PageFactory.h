@@ -17,6 +17,9 @@ bool RegisterPageClass(const char* className, PageCreateFn create);
 CDialog* CreatePageByName(const char* className, QWidget* parent, int slotIndex = 0,
                           int deviceId = 0);
 bool IsPageClassRegistered(const char* className);
+// Puts create in place of the class's creation; returns what was there (null if
+// none). Tests use it to stand a small page in for a real one.
+PageCreateFn ReplacePageClass(const char* className, PageCreateFn create);
 
 // Constructs Page and calls its creation operation with parent and args;
 // null (and the page deleted) when creation fails.
