@@ -15,11 +15,38 @@
 #include <QFileInfo>
 #include <QTextStream>
 
+#include <QApplication>
+#include <QPixmap>
+
 #include <cstdio>
 
 CSetUpApp theApp;
 
 namespace {
+
+// Shows the dialog, selects each tab as a user would and saves a picture of
+// the window per tab; writes nothing.
+int SaveScreenshots(CSetUpDlg& dlg, const QString& folder)
+{
+    QDir().mkpath(folder);
+    dlg.setWindowTitle(QStringLiteral("SetUp"));
+    dlg.resize(dlg.minimumSize());
+    dlg.show();
+    const QStringList tabs = dlg.TabTexts();
+    for (int i = 0; i < tabs.size(); ++i) {
+        dlg.SelectTab(i);
+        for (int n = 0; n < 10; ++n)
+            QApplication::processEvents();
+        QString name = tabs[i].toLower();
+        name.replace(QLatin1String("&&"), QLatin1String("and")).replace(QLatin1Char(' '), QLatin1Char('-'));
+        const QString file = QDir(folder).filePath(QStringLiteral("tab-%1-%2.png").arg(i).arg(name));
+        if (!dlg.grab().save(file)) {
+            std::fprintf(stderr, "kestrel-setup: cannot write %s\n", qPrintable(file));
+            return 1;
+        }
+    }
+    return 0;
+}
 
 bool ReadScript(const QString& file, QString* text)
 {
@@ -87,7 +114,10 @@ int CSetUpApp::RunSettingsMode(const StartOptions& options)
     int status = 0;
     {
         CSetUpDlg dlg;
-        if (transcript::Active()) {
+        if (!options.screenshots.isEmpty()) {
+            dlg.Create(nullptr);
+            status = SaveScreenshots(dlg, options.screenshots);
+        } else if (transcript::Active()) {
             ScriptDriver driver(script);
             dlg.Create(nullptr);
             status = driver.Run(dlg);

@@ -12,6 +12,7 @@ struct StartOptions {
     bool dryRun = false;   // --dry-run
     QString database;      // --database PATH (relocation mode)
     QByteArray argument;   // the plain argument: selects the relocation mode
+    QString screenshots;   // --screenshots DIR: one picture per tab, then Cancel
 };
 
 class CSetUpApp

@@ -24,6 +24,7 @@ const char kUsage[] =
     "  --script FILE     run the user actions in FILE, transcript on standard output\n"
     "  --headless        no window: message boxes go to standard output\n"
     "  --database PATH   relocation mode: the database file to open\n"
+    "  --screenshots DIR save a picture of every tab into DIR and quit\n"
     "  --help            show this text\n"
     "  --version         show the version\n";
 
@@ -64,6 +65,9 @@ int main(int argc, char** argv)
         } else if (!std::strcmp(a, "--database")) {
             if (!value(&options.database))
                 return Refuse("--database needs a path");
+        } else if (!std::strcmp(a, "--screenshots")) {
+            if (!value(&options.screenshots))
+                return Refuse("--screenshots needs a folder");
         } else if (!std::strcmp(a, "--headless")) {
             options.headless = true;
         } else if (!std::strcmp(a, "--dry-run")) {
