@@ -1,0 +1,68 @@
+#include "platform/FileAttributes.h"
+
+#include "platform/ProfileInternal.h"
+
+#include <string>
+#include <unordered_set>
+
+#include <sys/stat.h>
+
+namespace
+{
+
+std::unordered_set<std::string>& Written()
+{
+    static std::unordered_set<std::string> written;
+    return written;
+}
+
+} // namespace
+
+DWORD GetFileAttributesA(LPCSTR fileName)
+{
+    struct stat st {
+    };
+    if (!fileName || ::stat(fileName, &st) != 0)
+        return INVALID_FILE_ATTRIBUTES;
+    DWORD attributes = 0;
+    if (S_ISDIR(st.st_mode)) {
+        attributes |= FILE_ATTRIBUTE_DIRECTORY;
+    } else {
+        const std::string path = profile::detail::CanonicalPath(fileName);
+        if (Written().count(path) || profile::detail::HasPendingWrites(path))
+            attributes |= FILE_ATTRIBUTE_ARCHIVE;
+    }
+    if (!(st.st_mode & S_IWUSR))
+        attributes |= FILE_ATTRIBUTE_READONLY;
+    return attributes ? attributes : FILE_ATTRIBUTE_NORMAL;
+}
+
+BOOL SetFileAttributesA(LPCSTR fileName, DWORD attributes)
+{
+    struct stat st {
+    };
+    if (!fileName || ::stat(fileName, &st) != 0)
+        return FALSE;
+    mode_t mode = st.st_mode & 07777;
+    if (attributes & FILE_ATTRIBUTE_READONLY)
+        mode &= ~mode_t(S_IWUSR | S_IWGRP | S_IWOTH);
+    else
+        mode |= S_IWUSR;
+    return ::chmod(fileName, mode) == 0 ? TRUE : FALSE;
+}
+
+namespace fileattr
+{
+
+void NoteWritten(const char* fileName)
+{
+    if (fileName && *fileName)
+        Written().insert(profile::detail::CanonicalPath(fileName));
+}
+
+void ResetWritten()
+{
+    Written().clear();
+}
+
+} // namespace fileattr

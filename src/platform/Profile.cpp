@@ -1,0 +1,395 @@
+#include "platform/Profile.h"
+
+#include "platform/FileAttributes.h"
+#include "platform/ProfileDocument.h"
+#include "platform/ProfileFile.h"
+#include "platform/ProfileInternal.h"
+
+#include <algorithm>
+#include <cassert>
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <cstring>
+#include <unordered_map>
+
+using namespace profile::detail;
+
+namespace
+{
+
+// The parse of a file as it was last seen. A copy taken too soon after the
+// file's last change keeps the bytes it was parsed from, so that a later
+// read can confirm it cheaply before trusting the stamp alone.
+struct CacheEntry {
+    FileStamp stamp;
+    Document doc;
+    bool settled = false;
+    std::string bytes;
+};
+
+struct PendingFile {
+    std::string path; // as the caller first named it
+    FileStamp base;   // the version the edits were made on
+    Document doc;
+    std::vector<Edit> edits;
+};
+
+struct State {
+    std::unordered_map<std::string, std::string> canonical;
+    std::unordered_map<std::string, CacheEntry> cache;
+    bool inTransaction = false;
+    std::vector<std::string> order; // canonical paths in the order first written
+    std::unordered_map<std::string, PendingFile> pending;
+    std::vector<profile::WriteFailure> failures;
+};
+
+State& St()
+{
+    static State state;
+    return state;
+}
+
+void Remember(CacheEntry& entry, const FileStamp& stamp, std::int64_t readNs, std::string bytes)
+{
+    entry.stamp = stamp;
+    entry.settled = Settled(stamp, readNs);
+    entry.bytes = entry.settled ? std::string() : std::move(bytes);
+}
+
+// The cached parse of the file as it stands now; nullptr with `error` set
+// when the file exists but cannot be read. A missing file reads as empty.
+CacheEntry* Current(const std::string& path, int& error)
+{
+    State& s = St();
+    FileStamp now;
+    error = StatFile(path, now);
+    auto it = s.cache.find(path);
+    if (error) {
+        if (it != s.cache.end())
+            s.cache.erase(it);
+        return nullptr;
+    }
+    if (it != s.cache.end() && it->second.stamp == now && it->second.settled)
+        return &it->second;
+    if (!now.exists) {
+        CacheEntry& entry = s.cache[path];
+        entry = CacheEntry{};
+        entry.settled = true; // a file that appears changes the stamp
+        return &entry;
+    }
+
+    const std::int64_t readNs = NowNs();
+    std::string bytes;
+    FileStamp stamp;
+    error = ReadFile(path, bytes, stamp);
+    if (error == ENOENT)
+        return Current(path, error); // removed in between
+    if (error) {
+        if (it != s.cache.end())
+            s.cache.erase(it);
+        return nullptr;
+    }
+    const bool had = it != s.cache.end();
+    CacheEntry& entry = had ? it->second : s.cache[path];
+    const bool same = had && entry.stamp == stamp && !entry.settled && entry.bytes == bytes;
+    if (!same)
+        entry.doc = Document::Parse(bytes);
+    Remember(entry, stamp, readNs, std::move(bytes));
+    return &entry;
+}
+
+const Document* ReadDocument(const char* fileName)
+{
+    if (!fileName || !*fileName)
+        return nullptr;
+    const std::string path = CanonicalPath(fileName);
+    State& s = St();
+    if (const auto p = s.pending.find(path); p != s.pending.end())
+        return &p->second.doc;
+    int error = 0;
+    const CacheEntry* entry = Current(path, error);
+    return entry ? &entry->doc : nullptr;
+}
+
+// A read copies at most size - 1 bytes and returns how many it copied.
+DWORD CopyValue(LPSTR buffer, DWORD size, std::string_view value)
+{
+    const std::size_t n = std::min<std::size_t>(value.size(), size - 1);
+    std::memcpy(buffer, value.data(), n);
+    buffer[n] = '\0';
+    return static_cast<DWORD>(n);
+}
+
+// Names each ended by a NUL and the list by one more. A list that does not
+// fit is cut to size - 2 bytes, ended by two NULs, and size - 2 is returned.
+DWORD CopyList(LPSTR buffer, DWORD size, const std::string& list)
+{
+    if (list.empty() || size < 2) {
+        buffer[0] = '\0';
+        return 0;
+    }
+    if (list.size() + 2 <= size) {
+        std::memcpy(buffer, list.data(), list.size());
+        buffer[list.size()] = '\0';
+        return static_cast<DWORD>(list.size());
+    }
+    std::memcpy(buffer, list.data(), size - 2);
+    buffer[size - 2] = '\0';
+    buffer[size - 1] = '\0';
+    return size - 2;
+}
+
+std::string_view TrimmedDefault(LPCSTR defaultValue)
+{
+    std::string_view text = defaultValue ? defaultValue : "";
+    while (!text.empty() && (text.back() == ' ' || text.back() == '\t'))
+        text.remove_suffix(1);
+    return text;
+}
+
+bool HasLineBreak(LPCSTR text)
+{
+    return text && std::strpbrk(text, "\r\n") != nullptr;
+}
+
+void Fail(const std::string& path, const std::string& reason)
+{
+    auto& failures = St().failures;
+    for (const profile::WriteFailure& f : failures) {
+        if (f.path == path && f.reason == reason)
+            return;
+    }
+    failures.push_back({path, reason});
+}
+
+// Outside a transaction: the file is replaced at once.
+BOOL WriteNow(const char* fileName, const std::string& path, const Edit& edit)
+{
+    int error = 0;
+    CacheEntry* entry = Current(path, error);
+    if (!entry)
+        return FALSE; // a file that cannot be read is never overwritten
+    if (!entry->doc.Changes(edit))
+        return TRUE;
+    if (!CheckWritable(path).empty())
+        return FALSE;
+    entry->doc.Apply(edit);
+    std::string bytes = entry->doc.Serialize();
+    if (!ReplaceFile(path, bytes).empty()) {
+        St().cache.erase(path);
+        return FALSE;
+    }
+    FileStamp stamp;
+    StatFile(path, stamp);
+    Remember(*entry, stamp, NowNs(), std::move(bytes));
+    fileattr::NoteWritten(fileName);
+    return TRUE;
+}
+
+// Inside a transaction: the edit joins the file's pending writes. A write
+// that cannot succeed fails now, as it would have without the transaction,
+// and is reported again when the transaction ends.
+BOOL Stage(const char* fileName, const std::string& path, const Edit& edit)
+{
+    State& s = St();
+    if (const auto p = s.pending.find(path); p != s.pending.end()) {
+        if (p->second.doc.Apply(edit))
+            p->second.edits.push_back(edit);
+        return TRUE;
+    }
+    int error = 0;
+    const CacheEntry* entry = Current(path, error);
+    if (!entry) {
+        Fail(fileName, std::strerror(error));
+        return FALSE;
+    }
+    if (!entry->doc.Changes(edit))
+        return TRUE;
+    if (std::string reason = CheckWritable(path); !reason.empty()) {
+        Fail(fileName, reason);
+        return FALSE;
+    }
+    PendingFile pending{fileName, entry->stamp, entry->doc, {edit}};
+    pending.doc.Apply(edit);
+    s.pending.emplace(path, std::move(pending));
+    s.order.push_back(path);
+    return TRUE;
+}
+
+// Replaces one file with its pending content. When another program changed
+// the file since the first write, the edits are made again on what it holds
+// now rather than overwriting its change.
+std::string CommitFile(const std::string& path, PendingFile& pending)
+{
+    FileStamp now;
+    if (int error = StatFile(path, now))
+        return std::strerror(error);
+    Document* doc = &pending.doc;
+    Document redone;
+    if (now != pending.base) {
+        int error = 0;
+        const CacheEntry* entry = Current(path, error);
+        if (!entry)
+            return std::strerror(error);
+        redone = entry->doc;
+        for (const Edit& edit : pending.edits)
+            redone.Apply(edit);
+        doc = &redone;
+    }
+    std::string bytes = doc->Serialize();
+    if (std::string reason = ReplaceFile(path, bytes); !reason.empty())
+        return reason;
+    CacheEntry& entry = St().cache[path];
+    entry.doc = std::move(*doc);
+    FileStamp stamp;
+    StatFile(path, stamp);
+    Remember(entry, stamp, NowNs(), std::move(bytes));
+    return {};
+}
+
+} // namespace
+
+namespace profile::detail
+{
+
+std::string CanonicalPath(const char* path)
+{
+    State& s = St();
+    const bool absolute = path[0] == '/';
+    if (absolute) {
+        if (const auto it = s.canonical.find(path); it != s.canonical.end())
+            return it->second;
+    }
+    const std::string given(path);
+    char resolved[PATH_MAX];
+    std::string result;
+    if (::realpath(path, resolved)) {
+        result = resolved;
+    } else {
+        const std::size_t slash = given.rfind('/');
+        const std::string dir =
+            slash == std::string::npos ? "." : (slash == 0 ? "/" : given.substr(0, slash));
+        const std::string base = slash == std::string::npos ? given : given.substr(slash + 1);
+        if (!::realpath(dir.c_str(), resolved))
+            return given;
+        result = resolved;
+        if (result.back() != '/')
+            result += '/';
+        result += base;
+    }
+    // Relative names depend on the working folder: only absolute ones are kept.
+    if (absolute)
+        s.canonical.emplace(given, result);
+    return result;
+}
+
+bool HasPendingWrites(const std::string& canonicalPath)
+{
+    return St().pending.count(canonicalPath) != 0;
+}
+
+} // namespace profile::detail
+
+DWORD GetPrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR defaultValue, LPSTR buffer,
+                               DWORD size, LPCSTR fileName)
+{
+    if (!buffer || size == 0)
+        return 0;
+    const Document* doc = ReadDocument(fileName);
+    if (!section)
+        return CopyList(buffer, size, doc ? doc->SectionNames() : std::string());
+    if (doc && !key && doc->HasSection(section))
+        return CopyList(buffer, size, doc->KeyNames(section));
+    if (doc && key) {
+        if (const auto value = doc->Value(section, key))
+            return CopyValue(buffer, size, *value);
+    }
+    return CopyValue(buffer, size, TrimmedDefault(defaultValue));
+}
+
+DWORD GetPrivateProfileSectionNamesA(LPSTR buffer, DWORD size, LPCSTR fileName)
+{
+    if (!buffer || size == 0)
+        return 0;
+    const Document* doc = ReadDocument(fileName);
+    return CopyList(buffer, size, doc ? doc->SectionNames() : std::string());
+}
+
+BOOL WritePrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR value, LPCSTR fileName)
+{
+    if (!section || !fileName || !*fileName)
+        return FALSE;
+    // A line break would write lines (even sections) that nobody asked for.
+    if (HasLineBreak(section) || HasLineBreak(key) || HasLineBreak(value))
+        return FALSE;
+    Edit edit;
+    edit.section = section;
+    if (key) {
+        edit.key = key;
+        if (value)
+            edit.value = value;
+    }
+    const std::string path = CanonicalPath(fileName);
+    return St().inTransaction ? Stage(fileName, path, edit) : WriteNow(fileName, path, edit);
+}
+
+namespace profile
+{
+
+void BeginTransaction()
+{
+    State& s = St();
+    assert(!s.inTransaction && "transactions do not nest");
+    s.inTransaction = true;
+}
+
+std::vector<WriteFailure> CommitTransaction()
+{
+    State& s = St();
+    std::vector<WriteFailure> failures = std::move(s.failures);
+    for (const std::string& path : s.order) {
+        PendingFile& pending = s.pending.at(path);
+        if (std::string reason = CommitFile(path, pending); !reason.empty())
+            failures.push_back({pending.path, reason});
+        else
+            fileattr::NoteWritten(pending.path.c_str());
+    }
+    s.pending.clear();
+    s.order.clear();
+    s.failures.clear();
+    s.inTransaction = false;
+    return failures;
+}
+
+void RollbackTransaction()
+{
+    State& s = St();
+    s.pending.clear();
+    s.order.clear();
+    s.failures.clear();
+    s.inTransaction = false;
+}
+
+bool InTransaction()
+{
+    return St().inTransaction;
+}
+
+std::vector<std::string> PendingFiles()
+{
+    State& s = St();
+    std::vector<std::string> paths;
+    for (const std::string& path : s.order)
+        paths.push_back(s.pending.at(path).path);
+    return paths;
+}
+
+void ClearCache()
+{
+    State& s = St();
+    s.cache.clear();
+    s.canonical.clear();
+}
+
+} // namespace profile
