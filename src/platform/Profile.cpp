@@ -103,7 +103,7 @@ const Document* ReadDocument(const char* fileName)
 {
     if (!fileName || !*fileName)
         return nullptr;
-    const std::string path = CanonicalPath(fileName);
+    const std::string& path = CanonicalPath(fileName);
     State& s = St();
     if (const auto p = s.pending.find(path); p != s.pending.end())
         return &p->second.doc;
@@ -253,7 +253,7 @@ std::string CommitFile(const std::string& path, PendingFile& pending)
 namespace profile::detail
 {
 
-std::string CanonicalPath(const char* path)
+const std::string& CanonicalPath(const char* path)
 {
     State& s = St();
     const bool absolute = path[0] == '/';
@@ -263,25 +263,29 @@ std::string CanonicalPath(const char* path)
     }
     const std::string given(path);
     char resolved[PATH_MAX];
-    std::string result;
+    std::string result = given;
+    bool known = true;
     if (::realpath(path, resolved)) {
         result = resolved;
     } else {
         const std::size_t slash = given.rfind('/');
         const std::string dir =
             slash == std::string::npos ? "." : (slash == 0 ? "/" : given.substr(0, slash));
-        const std::string base = slash == std::string::npos ? given : given.substr(slash + 1);
-        if (!::realpath(dir.c_str(), resolved))
-            return given;
-        result = resolved;
-        if (result.back() != '/')
-            result += '/';
-        result += base;
+        known = ::realpath(dir.c_str(), resolved) != nullptr;
+        if (known) {
+            result = resolved;
+            if (result.back() != '/')
+                result += '/';
+            result += slash == std::string::npos ? given : given.substr(slash + 1);
+        }
     }
     // Relative names depend on the working folder: only absolute ones are kept.
-    if (absolute)
-        s.canonical.emplace(given, result);
-    return result;
+    if (!absolute || !known) {
+        static std::string scratch;
+        scratch = std::move(result);
+        return scratch;
+    }
+    return s.canonical.emplace(given, std::move(result)).first->second;
 }
 
 bool HasPendingWrites(const std::string& canonicalPath)

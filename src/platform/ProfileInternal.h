@@ -8,7 +8,7 @@ namespace profile::detail
 
 // One spelling per file: symbolic links and relative parts resolved, so that
 // two names of the same file share one cached parse and one pending write.
-std::string CanonicalPath(const char* path);
+const std::string& CanonicalPath(const char* path);
 
 // True when the open transaction holds writes for the file.
 bool HasPendingWrites(const std::string& canonicalPath);
