@@ -269,13 +269,14 @@ TEST_F(ProfileTest, NewLinesTakeTheFileOwnLineEnd)
     EXPECT_EQ(Bytes(cr), "[A]\rx=1\ry=2\r");
 }
 
-TEST_F(ProfileTest, ValuesAreBytesAndTheByteOrderMarkStays)
+TEST_F(ProfileTest, ValuesAreBytesAndOddBytesElsewhereStay)
 {
-    const std::string ini = Make("\xEF\xBB\xBF[Cor]\r\nName=x\r\n");
+    const std::string head("\xEF\xBB\xBF[Cor]\r\nData \0 with \0 NULs\r\nName=", 35);
+    const std::string ini = Make(head + "x\r\n");
     const char korean[] = "\xC7\xD1\xB1\xDB \xB8\xED";
     ASSERT_TRUE(WritePrivateProfileStringA("Cor", "Name", korean, ini.c_str()));
     EXPECT_EQ(Get("Cor", "Name", ini), std::string(korean) + "/7");
-    EXPECT_EQ(Bytes(ini), std::string("\xEF\xBB\xBF[Cor]\r\nName=") + korean + "\r\n");
+    EXPECT_EQ(Bytes(ini), head + korean + "\r\n");
 }
 
 TEST_F(ProfileTest, WriteToReadOnlyFileFailsEvenForTheSuperuser)
