@@ -2,6 +2,9 @@
 
 #include "settings/Ini.h"
 
+#include <QLineEdit>
+#include <QRegularExpressionValidator>
+
 int g_nSlotPosition = 0;
 
 CDetector::CDetector(int templateId) : CDialog(templateId), m_nSlotPosition(g_nSlotPosition) {}
@@ -22,10 +25,15 @@ void CDetector::CheckModality(int mode)
 
 void CDetector::LoadModality(bool honourVet)
 {
-    int mode = g_Ini.GetInt("SYSTEM", "Modality Mode", 0);
+    const bool vet = honourVet && g_Ini.GetInt("SYSTEM", "IsVet", 0) == 1;
+    SetModality(g_Ini.GetInt("SYSTEM", "Modality Mode", 0), vet);
+}
+
+void CDetector::SetModality(int mode, bool vet)
+{
     if (mode < 0 || mode > 2)
         mode = 0;
-    if (honourVet && g_Ini.GetInt("SYSTEM", "IsVet", 0) == 1) {
+    if (vet) {
         for (int id : {m_modality.stand, m_modality.table, m_modality.both})
             EnableDlgItem(id, false);
         mode = 2;
@@ -56,4 +64,14 @@ int CDetector::CheckedModality() const
     if (IsDlgButtonChecked(m_modality.both))
         return 2;
     return 0;
+}
+
+void CDetector::SetDigitsOnly(int id, bool decimalPoint)
+{
+    auto* edit = qobject_cast<QLineEdit*>(GetDlgItem(id));
+    if (!edit)
+        return;
+    const QRegularExpression digits(decimalPoint ? QStringLiteral("[0-9.]*")
+                                                 : QStringLiteral("[0-9]*"));
+    edit->setValidator(new QRegularExpressionValidator(digits, edit));
 }

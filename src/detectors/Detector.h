@@ -38,6 +38,11 @@ protected:
     // third button instead. Then runs that button's handler.
     void LoadModality(bool honourVet = false);
 
+    // The same for pages that work out the mode themselves: checks the button
+    // for mode (the first for any value but 0, 1, 2), or with vet disables the
+    // group and checks the third; then runs that button's handler.
+    void SetModality(int mode, bool vet);
+
     // Second of two detectors is the table detector, first the stand one,
     // whatever "Modality Mode" holds: the group is disabled and the button
     // for the slot checked, then its handler runs. Nothing when single.
@@ -45,6 +50,10 @@ protected:
 
     // 0 stand, else 1 table, else 2 both, else 0.
     int CheckedModality() const;
+
+    // The edit style "digits only": the user can type nothing else (the program
+    // may still set any text). decimalPoint also lets a point be typed.
+    void SetDigitsOnly(int id, bool decimalPoint = false);
 
     // The page's handler for a modality radio (0, 1, 2). Pages with rules that
     // depend on the modality override it.
