@@ -6,9 +6,13 @@
 #include "platform/PageFactory.h"
 #include "settings/Ini.h"
 
-namespace {
+namespace
+{
 
-bool MultiDetector() { return theApp.m_bUseMultiCor == 1; }
+bool MultiDetector()
+{
+    return theApp.m_bUseMultiCor == 1;
+}
 
 } // namespace
 
@@ -68,7 +72,10 @@ void CDetectorDrtech::LoadSizes()
     SetDlgItemInt(1042, m_nImageHeight);
 }
 
-void CDetectorDrtech::OnDeltaposWidth(int delta) { StepSize(m_nImageWidth, m_nSensorWidth, delta); }
+void CDetectorDrtech::OnDeltaposWidth(int delta)
+{
+    StepSize(m_nImageWidth, m_nSensorWidth, delta);
+}
 
 void CDetectorDrtech::OnDeltaposHeight(int delta)
 {

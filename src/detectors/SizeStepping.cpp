@@ -1,10 +1,14 @@
 #include "detectors/SizeStepping.h"
 
-namespace {
+namespace
+{
 
 // Rounding toward zero, in 64 bits so that steps next to the int range's ends
 // cannot overflow.
-long long RoundDown4Wide(long long value) { return value - value % 4; }
+long long RoundDown4Wide(long long value)
+{
+    return value - value % 4;
+}
 
 } // namespace
 

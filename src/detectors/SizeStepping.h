@@ -6,10 +6,16 @@
 int StepImageSize(int value, int bound, int delta);
 
 // Rounds toward zero to a multiple of 4 (the remainder keeps the value's sign).
-inline int RoundDown4(int value) { return value - value % 4; }
+inline int RoundDown4(int value)
+{
+    return value - value % 4;
+}
 
 // An image size below 4 or beyond the sensor is taken as the whole sensor.
-inline int ClampImageSize(int value, int sensor) { return value < 4 || value > sensor ? sensor : value; }
+inline int ClampImageSize(int value, int sensor)
+{
+    return value < 4 || value > sensor ? sensor : value;
+}
 
 // sensor - crop in the 32-bit arithmetic of the stored values: a nonsense crop
 // wraps instead of overflowing.
