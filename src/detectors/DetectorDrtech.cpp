@@ -6,8 +6,7 @@
 #include "platform/PageFactory.h"
 #include "settings/Ini.h"
 
-namespace
-{
+namespace {
 
 bool MultiDetector()
 {

@@ -1,7 +1,6 @@
 #include "detectors/SizeStepping.h"
 
-namespace
-{
+namespace {
 
 // Rounding toward zero, in 64 bits so that steps next to the int range's ends
 // cannot overflow.

@@ -9,8 +9,7 @@
 
 #include <gtest/gtest.h>
 
-namespace
-{
+namespace {
 
 QString Edit(int id, const char* text, int visible = 1)
 {
@@ -114,8 +113,7 @@ TEST(DetectorDrtech, UnknownModalityLoadsAsStandAndSavesZero)
     EXPECT_EQ(ws.Value("SYSTEM", "Modality Mode"), "2");
 }
 
-namespace
-{
+namespace {
 
 const char kMulti[] = "[Cor]\nUseMultiCor=1\nOriW=3000\nOriH=3000\nWidth=3000\nHeight=3000\n"
                       "[Cor1]\nDevice=11\nOriW=2048\nOriH=2048\nWidth=1001\nHeight=2048\n"

@@ -12,8 +12,7 @@
 #include <memory>
 #include <vector>
 
-namespace
-{
+namespace {
 
 // A page with only the modality group; records which handler ran.
 class CModalityPage : public CDetector

@@ -5,8 +5,7 @@
 
 #include <gtest/gtest.h>
 
-namespace
-{
+namespace {
 constexpr int kEnlarge = -1; // the arrow that raises the position under the default range
 constexpr int kReduce = 1;
 } // namespace
