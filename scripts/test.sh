@@ -6,3 +6,4 @@ cd "$(dirname "$0")/.."
 ./scripts/build.sh build
 export QT_QPA_PLATFORM=offscreen
 ctest --test-dir build --output-on-failure -j"$(nproc)"
+./scripts/package-check.sh
