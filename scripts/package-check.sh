@@ -10,4 +10,4 @@ sudo=""; [ "$(id -u)" -ne 0 ] && sudo="sudo"
 $sudo dpkg -i "$deb" >/dev/null
 version=$(/usr/bin/kestrel-setup --version)
 echo "installed $deb: $version"
-man -w kestrel-setup >/dev/null
+dpkg -L kestrel-setup | grep -q "man1/kestrel-setup.1"
