@@ -20,30 +20,35 @@ constexpr int kHiddenAtStart[] = {IDC_GEN_MODEL_LABEL,    IDC_GEN_MODEL,    IDC_
                                   IDC_AUTOEXP_BAUD};
 
 // Everything of the SYFM positioner, hidden when the site has none.
-constexpr int kSyfmGroup[] = {
-    IDC_SYFM_PORT,       IDC_SYFM_TYPE,    IDC_ENABLE_SYFM,        IDC_SYFM_GROUP,
-    IDC_SYFM_TYPE_LABEL, IDC_SYFM_PORT_LABEL, IDC_AUTO_EXP,        IDC_AUTOEXP_PORT_LABEL,
-    IDC_AUTOEXP_BAUD_LABEL, IDC_AUTOEXP_PORT, IDC_AUTOEXP_BAUD,    IDC_SYFM_FIX};
+constexpr int kSyfmGroup[] = {IDC_SYFM_PORT,    IDC_SYFM_TYPE,          IDC_ENABLE_SYFM,
+                              IDC_SYFM_GROUP,   IDC_SYFM_TYPE_LABEL,    IDC_SYFM_PORT_LABEL,
+                              IDC_AUTO_EXP,     IDC_AUTOEXP_PORT_LABEL, IDC_AUTOEXP_BAUD_LABEL,
+                              IDC_AUTOEXP_PORT, IDC_AUTOEXP_BAUD,       IDC_SYFM_FIX};
 
 // What "Enable SYFM" switches on and off ("FIX" follows it separately).
-constexpr int kSyfmEnabled[] = {IDC_SYFM_TYPE,          IDC_SYFM_PORT,    IDC_AUTO_EXP,
-                                IDC_AUTOEXP_PORT_LABEL, IDC_AUTOEXP_BAUD_LABEL,
-                                IDC_AUTOEXP_PORT,       IDC_AUTOEXP_BAUD};
+constexpr int kSyfmEnabled[] = {IDC_SYFM_TYPE,          IDC_SYFM_PORT,          IDC_AUTO_EXP,
+                                IDC_AUTOEXP_PORT_LABEL, IDC_AUTOEXP_BAUD_LABEL, IDC_AUTOEXP_PORT,
+                                IDC_AUTOEXP_BAUD};
 
 constexpr int kAutoExpRow[] = {IDC_AUTOEXP_PORT_LABEL, IDC_AUTOEXP_BAUD_LABEL, IDC_AUTOEXP_PORT,
                                IDC_AUTOEXP_BAUD};
 
 // Only "VacuDAP" and "iba" talk over a serial port.
-bool DapTypeUsesPort(int index) { return index != 0 && index != 3; }
+bool DapTypeUsesPort(int index)
+{
+    return index != 0 && index != 3;
+}
 
 } // namespace
-
 
 CGenerator::CGenerator() : CDialog(136), m_ui(std::make_unique<Ui::Generator>()) {}
 
 CGenerator::~CGenerator() = default;
 
-void CGenerator::SetupUi() { m_ui->setupUi(this); }
+void CGenerator::SetupUi()
+{
+    m_ui->setupUi(this);
+}
 
 bool CGenerator::OnInitDialog()
 {

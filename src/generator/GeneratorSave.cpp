@@ -9,7 +9,10 @@
 
 using namespace generator;
 
-void CGenerator::OnOK() { SaveGeneratorSettings(); }
+void CGenerator::OnOK()
+{
+    SaveGeneratorSettings();
+}
 
 void CGenerator::SaveGeneratorSettings()
 {
@@ -30,9 +33,9 @@ void CGenerator::SaveGenerator()
     const int typeGen = g_Ini.GetInt("CONTROLPANNEL", "TypeGen", 0);
     if (typeGen == 0 || typeGen == 99)
         return;
-    g_Ini.WriteInt("GENERATOR", "COMPORT",
-                   ChosenComPort(*this, IDC_GEN_PORT,
-                                 QStringLiteral("Generator ComPort Invalid, Set COM1")));
+    g_Ini.WriteInt(
+        "GENERATOR", "COMPORT",
+        ChosenComPort(*this, IDC_GEN_PORT, QStringLiteral("Generator ComPort Invalid, Set COM1")));
     if (g_Ini.GetInt("SYSTEM", "IsVet", 0) == 0) {
         const QByteArray stand = GetDlgItemText(IDC_WS_STAND);
         g_Ini.WriteString("CONTROLPANNEL", "WSforStand100", stand);
@@ -75,9 +78,9 @@ void CGenerator::SaveSyfm()
             g_Ini.WriteInt("SYSTEM", "UseUSBIO", IsDlgButtonChecked(IDC_USBIO) != 0 ? 1 : 0);
         if (!SaveSyfmModel())
             return;
-        g_Ini.WriteInt("SYFMSDK", "PORT",
-                       ChosenComPort(*this, IDC_SYFM_PORT,
-                                     QStringLiteral("SYFM ComPort Invalid, Set COM1")));
+        g_Ini.WriteInt(
+            "SYFMSDK", "PORT",
+            ChosenComPort(*this, IDC_SYFM_PORT, QStringLiteral("SYFM ComPort Invalid, Set COM1")));
         g_Ini.WriteInt("SYFMSDK", "AutoExp", IsDlgButtonChecked(IDC_AUTO_EXP));
         // Stored whether "Auto Exp" is on or not.
         g_Ini.WriteInt("SYFMSDK", "USBPORT",

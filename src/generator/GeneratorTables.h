@@ -76,8 +76,10 @@ struct SyfmModel {
 inline constexpr int kSyfmWithRalco = 19;
 inline constexpr int kSyfmCeiling = 22;
 inline constexpr SyfmModel kSyfmModels[] = {
-    {11, 1, 1, "SYFM U-ARM(SU3000)"}, {12, 1, 2, "SYFM U-ARM(SU5000)"},
-    {kSyfmWithRalco, 1, 1, "SYFM U-ARM(SU3000) + RALCO"}, {kSyfmCeiling, 2, 2, "SYFM CEILING"},
+    {11, 1, 1, "SYFM U-ARM(SU3000)"},
+    {12, 1, 2, "SYFM U-ARM(SU5000)"},
+    {kSyfmWithRalco, 1, 1, "SYFM U-ARM(SU3000) + RALCO"},
+    {kSyfmCeiling, 2, 2, "SYFM CEILING"},
     {42, 4, 2, "SYFM STAND"},
 };
 

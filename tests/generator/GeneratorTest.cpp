@@ -70,34 +70,28 @@ const char* const kSyfmSite = "[CONTROLPANNEL]\nDevice=11\n[SETUP]\nSYFMUSE=11;1
 
 // --- loading --------------------------------------------------------------------
 
-TEST_F(GeneratorPage, GeneratorWithoutSerialLinkDisablesPortAndNames)
+TEST_F(GeneratorPage, GeneratorTypeDecidesPortNamesAndPowerModel)
 {
     for (const char* type : {"0", "99"}) {
-        const ScriptResult r =
-            Run(QByteArray("[CONTROLPANNEL]\nDevice=11\nWSforStand100=A\nTypeGen=") + type +
-                    "\n[GENERATOR]\nCOMPORT=3\n",
-                "dump\n");
+        const ScriptResult r = Run(QByteArray("[CONTROLPANNEL]\nDevice=11\nWSforStand100=A\n"
+                                              "WSforAux=C\nTypeGen=") +
+                                       type + "\n",
+                                   "dump\n");
         EXPECT_EQ(State(r, 1024), "visible=1 enabled=0 checked=0 sel=-1 text=\"\"") << type;
         EXPECT_EQ(State(r, 1133), "visible=1 enabled=0 checked=0 sel=-1 text=\"\"") << type;
-        EXPECT_FALSE(State(r, 1027).contains("enabled=1"));
-        EXPECT_FALSE(State(r, 1010).contains("enabled=1"));
+        EXPECT_EQ(State(r, 1010), "visible=1 enabled=0 checked=0 sel=-1 text=\"\"") << type;
         EXPECT_TRUE(State(r, 1076).startsWith("visible=0"));
     }
-}
 
-TEST_F(GeneratorPage, SerialGeneratorLoadsPortNamesAndPowerModel)
-{
     ScriptResult r = Run("[CONTROLPANNEL]\nDevice=11\nTypeGen=5\nWSforStand100=S\nWSforTable=T\n"
-                         "WSforAux=X\n[GENERATOR]\nCOMPORT=12\n",
+                         "[GENERATOR]\nCOMPORT=12\n",
                          "dump\n");
     EXPECT_EQ(State(r, 1024), "visible=1 enabled=1 checked=0 sel=0 text=\"COM1\"");
     EXPECT_EQ(Items(r, 1024), "[\"COM1\",\"COM2\",\"COM3\",\"COM4\",\"COM5\",\"COM6\",\"COM7\","
                               "\"COM8\",\"COM9\"]");
     EXPECT_EQ(State(r, 1133), "visible=1 enabled=1 checked=0 sel=-1 text=\"S\"");
     EXPECT_TRUE(State(r, 1027).endsWith("text=\"T\""));
-    EXPECT_TRUE(State(r, 1010).endsWith("text=\"X\""));
     EXPECT_EQ(State(r, 1076), "visible=1 enabled=1 checked=0 sel=2 text=\"40kW\"");
-    EXPECT_TRUE(State(r, 1077).startsWith("visible=1"));
 
     r = Run("[CONTROLPANNEL]\nDevice=11\nTypeGen=3\n[GENERATOR]\nCOMPORT=9\nMDPSC=1\n", "dump\n");
     EXPECT_TRUE(State(r, 1024).contains("sel=8 text=\"COM9\""));
@@ -121,7 +115,8 @@ TEST_F(GeneratorPage, VeterinaryKindOneAlsoHidesStitchingAndRalco)
 
 TEST_F(GeneratorPage, SiteWithoutSyfmHidesTheGroupButStillLoadsFix)
 {
-    const ScriptResult r = Run("[CONTROLPANNEL]\nDevice=12\n[SYFMSDK]\nFIX=1\nSYFMSDK=1\n", "dump\n");
+    const ScriptResult r =
+        Run("[CONTROLPANNEL]\nDevice=12\n[SYFMSDK]\nFIX=1\nSYFMSDK=1\n", "dump\n");
     for (int id : {1026, 1028, 1050, 1080, 1081, 1082, 1051, 1087, 1088, 1029, 1030, 1084})
         EXPECT_TRUE(State(r, id).startsWith("visible=0")) << id;
     EXPECT_TRUE(State(r, 1052).contains("checked=1"));
@@ -130,18 +125,18 @@ TEST_F(GeneratorPage, SiteWithoutSyfmHidesTheGroupButStillLoadsFix)
 TEST_F(GeneratorPage, SyfmTypesFollowTheSiteListAndSelectTheStoredModel)
 {
     const char* stored11 = "[SYFMSDK]\nSYFMSDK=1\nTYPE=1\n";
-    ScriptResult r =
-        Run(QByteArray("[CONTROLPANNEL]\nDevice=11\n[SETUP]\nSYFMUSE=42;11\n") + stored11, "dump\n");
+    ScriptResult r = Run(
+        QByteArray("[CONTROLPANNEL]\nDevice=11\n[SETUP]\nSYFMUSE=42;11\n") + stored11, "dump\n");
     EXPECT_EQ(Items(r, 1028), "[\"SYFM STAND\",\"SYFM U-ARM(SU3000)\"]");
     EXPECT_TRUE(State(r, 1028).contains("sel=1"));
 
     r = Run(QByteArray("[CONTROLPANNEL]\nDevice=11\n[SETUP]\nSYFMUSE=22;;19;22\n") + stored11,
             "dump\n");
-    EXPECT_EQ(Items(r, 1028),
-              "[\"SYFM CEILING\",\"SYFM U-ARM(SU3000) + RALCO\",\"SYFM CEILING\"]");
+    EXPECT_EQ(Items(r, 1028), "[\"SYFM CEILING\",\"SYFM U-ARM(SU3000) + RALCO\",\"SYFM CEILING\"]");
     EXPECT_TRUE(State(r, 1028).contains("sel=0")) << "a model not offered selects the first";
 
-    r = Run(QByteArray("[CONTROLPANNEL]\nDevice=11\n[SETUP]\nSYFMUSE=7;abc\n") + stored11, "dump\n");
+    r = Run(QByteArray("[CONTROLPANNEL]\nDevice=11\n[SETUP]\nSYFMUSE=7;abc\n") + stored11,
+            "dump\n");
     EXPECT_EQ(Items(r, 1028), "[]");
     EXPECT_TRUE(State(r, 1028).contains("sel=-1"));
 }
@@ -172,8 +167,7 @@ TEST_F(GeneratorPage, SyfmPortsClampAsTheAcquisitionSideExpects)
 
 TEST_F(GeneratorPage, DapMeterTypeDecidesThePortList)
 {
-    ScriptResult r =
-        Run("[CONTROLPANNEL]\nDevice=11\nUseDAP=1\nUseDAP2=3\nTypeDose=3\n", "dump\n");
+    ScriptResult r = Run("[CONTROLPANNEL]\nDevice=11\nUseDAP=1\nUseDAP2=3\nTypeDose=3\n", "dump\n");
     EXPECT_TRUE(State(r, 1008).contains("checked=1"));
     EXPECT_TRUE(State(r, 1083).contains("sel=0 text=\"with CPI\""));
     EXPECT_TRUE(State(r, 1092).contains("sel=3 text=\"Gycm2\""));
@@ -211,7 +205,8 @@ TEST_F(GeneratorPage, IoBoardCodeSelectsModelAndEnable)
 
 TEST_F(GeneratorPage, RejectAlwaysKeepsAnalysisChecked)
 {
-    ScriptResult r = Run("[CONTROLPANNEL]\nDevice=11\n", "click 1073\ndump 1074\nclick 1074\ndump\n");
+    ScriptResult r =
+        Run("[CONTROLPANNEL]\nDevice=11\n", "click 1073\ndump 1074\nclick 1074\ndump\n");
     EXPECT_EQ(r.Lines("message: "),
               QStringList{"message: Reject is checked, first uncheck the Reject"});
     EXPECT_TRUE(State(r, 1074).contains("checked=1"));
@@ -222,23 +217,17 @@ TEST_F(GeneratorPage, RejectAlwaysKeepsAnalysisChecked)
     EXPECT_TRUE(State(r, 1074).contains("checked=0"));
 }
 
-TEST_F(GeneratorPage, EnableSyfmAndAutoExpDriveTheirControls)
+TEST_F(GeneratorPage, SyfmControlsFollowEnableAutoExpAndTheRalcoModel)
 {
-    const ScriptResult r = Run(QByteArray(kSyfmSite) + "[SYFMSDK]\nAutoExp=0\n",
-                               "click 1050\ndump\nclick 1051\ndump\n");
+    const ScriptResult r =
+        Run(QByteArray(kSyfmSite) + "[SYFMSDK]\nAutoExp=0\n",
+            "click 1050\ndump 1029\nclick 1051\nselect 1028 \"SYFM U-ARM(SU3000) + RALCO\"\n"
+            "select 1028 \"SYFM STAND\"\ndump\n");
     ASSERT_EQ(r.status, 0) << r.transcript.toStdString();
     const QStringList autoPort = r.Lines("control 1029 ");
     EXPECT_TRUE(autoPort.value(0).contains("visible=0 enabled=1"));
     EXPECT_TRUE(autoPort.value(1).contains("visible=1 enabled=1"));
-    for (int id : {1028, 1026, 1052})
-        EXPECT_TRUE(State(r, id).contains("enabled=1")) << id;
-}
-
-TEST_F(GeneratorPage, RalcoModelChecksUseRalcoAndMakesFixUsable)
-{
-    const ScriptResult r = Run(kSyfmSite, "click 1050\nselect 1028 \"SYFM U-ARM(SU3000) + RALCO\"\n"
-                                          "select 1028 \"SYFM STAND\"\ndump\n");
-    ASSERT_EQ(r.status, 0) << r.transcript.toStdString();
+    EXPECT_TRUE(State(r, 1052).contains("enabled=1"));
     EXPECT_TRUE(State(r, 1007).contains("checked=1")) << "another model does not uncheck it";
     EXPECT_TRUE(State(r, 1053).contains("enabled=1"));
 }
@@ -295,10 +284,9 @@ TEST_F(GeneratorPage, WorkstationNamesFollowTheVeterinaryKindAtSaveTime)
 
 TEST_F(GeneratorPage, PortsWithoutChoiceAreReportedAndWrittenAsCom1)
 {
-    const ScriptResult r =
-        Run("[CONTROLPANNEL]\nDevice=11\nTypeGen=3\n[SETUP]\nSYFMUSE=12\n"
-            "[SYFMSDK]\nSYFMSDK=1\nTYPE=2\nPORT=4\nAutoExp=0\nUSBPORT=0\n",
-            "type 1024 \"COM\"\ntype 1026 \"x\"\nok\n");
+    const ScriptResult r = Run("[CONTROLPANNEL]\nDevice=11\nTypeGen=3\n[SETUP]\nSYFMUSE=12\n"
+                               "[SYFMSDK]\nSYFMSDK=1\nTYPE=2\nPORT=4\nAutoExp=0\nUSBPORT=0\n",
+                               "type 1024 \"COM\"\ntype 1026 \"x\"\nok\n");
     EXPECT_EQ(r.Lines("message: "), (QStringList{"message: Generator ComPort Invalid, Set COM1",
                                                  "message: SYFM ComPort Invalid, Set COM1",
                                                  "message: AutoExp ComPort Invalid, Set COM1"}));
