@@ -1,0 +1,31 @@
+#include "detectors/Margins.h"
+
+#include "platform/Dialog.h"
+
+#include <QLineEdit>
+#include <QRegularExpressionValidator>
+
+#include <climits>
+#include <cstdlib>
+
+namespace {
+
+int NonNegative(long value) { return value < 0 ? 0 : value > INT_MAX ? INT_MAX : int(value); }
+
+} // namespace
+
+void ShowMargin(CDialog& page, int id, int value) { page.SetDlgItemInt(id, NonNegative(value)); }
+
+int ReadMargin(const CDialog& page, int id)
+{
+    const QByteArray text = page.GetDlgItemText(id);
+    // strtol saturates where atoi's result would be undefined.
+    return NonNegative(std::strtol(text.constData(), nullptr, 10));
+}
+
+void SetDigitsOnly(CDialog& page, int id)
+{
+    if (auto* edit = qobject_cast<QLineEdit*>(page.GetDlgItem(id)))
+        edit->setValidator(
+            new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), edit));
+}
