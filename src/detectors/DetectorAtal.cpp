@@ -6,7 +6,8 @@
 #include "platform/PageFactory.h"
 #include "settings/Ini.h"
 
-namespace {
+namespace
+{
 
 constexpr char kSection[] = "ATAL";
 
@@ -21,7 +22,10 @@ constexpr MarginKey kMargins[] = {
 
 constexpr int kDetectorBFields[] = {1043, 1044};
 
-bool IsVet() { return g_Ini.GetInt("SYSTEM", "IsVet", 0) == 1; }
+bool IsVet()
+{
+    return g_Ini.GetInt("SYSTEM", "IsVet", 0) == 1;
+}
 
 } // namespace
 

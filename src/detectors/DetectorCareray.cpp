@@ -24,7 +24,8 @@ struct CarerayColumn {
     int workDir;
 };
 
-namespace {
+namespace
+{
 
 constexpr CarerayColumn kColumnA{"CARERAYCRAPI_A", 1051, 1070, 1062, 1063, 1064, 1060, 1061, 1069};
 constexpr CarerayColumn kColumnB{"CARERAYCRAPI_B", 1055, 1071, 1045, 1046, 1047, 1043, 1044, 1048};
@@ -50,7 +51,10 @@ constexpr int kVetDisabled[] = {1055, 1043, 1044, 1045, 1046, 1047, 1048, 1065, 
 
 constexpr int kEnableThird = 1081;
 
-bool IsVet() { return g_Ini.GetInt("SYSTEM", "IsVet", 0) == 1; }
+bool IsVet()
+{
+    return g_Ini.GetInt("SYSTEM", "IsVet", 0) == 1;
+}
 
 void FillList(CDialog& page, int list, const Entry* first, const Entry* last)
 {
@@ -115,9 +119,11 @@ bool CDetectorCareray::OnInitDialog()
 
 void CDetectorCareray::LoadColumn(const CarerayColumn& column)
 {
-    SetCurSel(column.type, FindItemData(column.type, g_Ini.GetInt(column.section, "DETECTOR_TYPE", 4)));
+    SetCurSel(column.type,
+              FindItemData(column.type, g_Ini.GetInt(column.section, "DETECTOR_TYPE", 4)));
     ApplyType(column);
-    SetCurSel(column.sync, FindItemData(column.sync, g_Ini.GetInt(column.section, "SYNC_MODE", -1)));
+    SetCurSel(column.sync,
+              FindItemData(column.sync, g_Ini.GetInt(column.section, "SYNC_MODE", -1)));
 }
 
 // Single set-ups keep no B folder, whatever is stored; dual ones default to A's.
@@ -161,9 +167,15 @@ void CDetectorCareray::OnModalityButton(int mode)
         OnSingle();
 }
 
-void CDetectorCareray::OnSingle() { EnableColumnB(false); }
+void CDetectorCareray::OnSingle()
+{
+    EnableColumnB(false);
+}
 
-void CDetectorCareray::OnDual() { EnableColumnB(true); }
+void CDetectorCareray::OnDual()
+{
+    EnableColumnB(true);
+}
 
 void CDetectorCareray::EnableColumnB(bool enable)
 {
@@ -173,9 +185,15 @@ void CDetectorCareray::EnableColumnB(bool enable)
     EnableDlgItem(kEnableThird, enable);
 }
 
-void CDetectorCareray::OnTypeA() { ApplyType(kColumnA); }
+void CDetectorCareray::OnTypeA()
+{
+    ApplyType(kColumnA);
+}
 
-void CDetectorCareray::OnTypeB() { ApplyType(kColumnB); }
+void CDetectorCareray::OnTypeB()
+{
+    ApplyType(kColumnB);
+}
 
 // A model fixes the column's sensor size and pixel spacing; its sync choice
 // and cut sizes start over.
@@ -198,7 +216,9 @@ void CDetectorCareray::ApplyType(const CarerayColumn& column)
 
 void CDetectorCareray::OnOK()
 {
-    int mode = IsDlgButtonChecked(Modality().table) ? 1 : IsDlgButtonChecked(Modality().both) ? 2 : 0;
+    int mode = IsDlgButtonChecked(Modality().table)  ? 1
+               : IsDlgButtonChecked(Modality().both) ? 2
+                                                     : 0;
     g_Ini.WriteInt(kShared, "DEV_CNT", mode == 2 ? 2 : 1);
     g_Ini.WriteInt("SYSTEM", "Modality Mode", mode);
     if (IsVet()) {

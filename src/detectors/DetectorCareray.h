@@ -7,7 +7,8 @@
 
 #include <memory>
 
-namespace Ui {
+namespace Ui
+{
 class DetectorCareray;
 }
 

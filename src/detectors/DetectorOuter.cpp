@@ -30,7 +30,8 @@ struct OuterFamily {
     OuterExtras extras;
 };
 
-namespace {
+namespace
+{
 
 constexpr OuterFamily kFamilies[] = {
     {16, "DET_VIEWORKS", {"CUTTING_X", nullptr, "CUTTING_Y", nullptr}, false, OuterExtras::None},
@@ -99,9 +100,15 @@ using Side = std::pair<int, const char*>; // list, key prefix
 constexpr int kDetectorBControls[] = {1043, 1044, 1010, 1011, 1012};
 constexpr int kExtraControls[] = {1143, 1144, 1010, 1145, 1147, 1011, 1146, 1148, 1012};
 
-QByteArray Key(const char* prefix, const char* key) { return QByteArray(prefix) + key; }
+QByteArray Key(const char* prefix, const char* key)
+{
+    return QByteArray(prefix) + key;
+}
 
-bool IsVet() { return g_Ini.GetInt("SYSTEM", "IsVet", 0) == 1; }
+bool IsVet()
+{
+    return g_Ini.GetInt("SYSTEM", "IsVet", 0) == 1;
+}
 
 } // namespace
 
@@ -109,7 +116,10 @@ CDetectorOuter::CDetectorOuter() : CDetector(1040), m_ui(std::make_unique<Ui::De
 
 CDetectorOuter::~CDetectorOuter() = default;
 
-void CDetectorOuter::SetupUi() { m_ui->setupUi(this); }
+void CDetectorOuter::SetupUi()
+{
+    m_ui->setupUi(this);
+}
 
 bool CDetectorOuter::OnInitDialog()
 {
@@ -220,7 +230,8 @@ void CDetectorOuter::SaveModality()
         g_Ini.WriteInt("SYSTEM", "Modality Mode", 2);
         return;
     }
-    const bool single = IsDlgButtonChecked(Modality().stand) || IsDlgButtonChecked(Modality().table);
+    const bool single =
+        IsDlgButtonChecked(Modality().stand) || IsDlgButtonChecked(Modality().table);
     g_Ini.WriteInt("SYSTEM", "Modality Mode", CheckedModality());
     if (single)
         g_Ini.WriteInt("IRAYFPDLIB", "CONNECT_MODE", 0);

@@ -8,13 +8,20 @@
 #include <climits>
 #include <cstdlib>
 
-namespace {
+namespace
+{
 
-int NonNegative(long value) { return value < 0 ? 0 : value > INT_MAX ? INT_MAX : int(value); }
+int NonNegative(long value)
+{
+    return value < 0 ? 0 : value > INT_MAX ? INT_MAX : int(value);
+}
 
 } // namespace
 
-void ShowMargin(CDialog& page, int id, int value) { page.SetDlgItemInt(id, NonNegative(value)); }
+void ShowMargin(CDialog& page, int id, int value)
+{
+    page.SetDlgItemInt(id, NonNegative(value));
+}
 
 int ReadMargin(const CDialog& page, int id)
 {
