@@ -6,8 +6,7 @@
 #include "platform/PageFactory.h"
 #include "settings/Ini.h"
 
-namespace
-{
+namespace {
 
 constexpr char kSection[] = "ATAL";
 
@@ -44,7 +43,7 @@ bool CDetectorAtal::OnInitDialog()
 {
     ConnectModality();
     for (const MarginKey& margin : kMargins)
-        SetDigitsOnly(*this, margin.id);
+        SetDigitsOnly(margin.id);
 
     LoadModality(/*honourVet=*/true);
     for (const MarginKey& margin : kMargins)

@@ -6,8 +6,7 @@
 
 #include <memory>
 
-namespace Ui
-{
+namespace Ui {
 class DetectorAtal;
 }
 

@@ -24,8 +24,7 @@ struct CarerayColumn {
     int workDir;
 };
 
-namespace
-{
+namespace {
 
 constexpr CarerayColumn kColumnA{"CARERAYCRAPI_A", 1051, 1070, 1062, 1063, 1064, 1060, 1061, 1069};
 constexpr CarerayColumn kColumnB{"CARERAYCRAPI_B", 1055, 1071, 1045, 1046, 1047, 1043, 1044, 1048};
@@ -96,13 +95,14 @@ bool CDetectorCareray::OnInitDialog()
     for (const CarerayColumn* column : kColumns) {
         FillList(*this, column->type, std::begin(kModels), std::end(kModels));
         SetCurSel(column->type, 0);
-        SetDigitsOnly(*this, column->cutWidth);
-        SetDigitsOnly(*this, column->cutHeight);
+        SetDigitsOnly(column->cutWidth);
+        SetDigitsOnly(column->cutHeight);
     }
 
     const bool vet = IsVet();
-    LoadModality(/*honourVet=*/true);
-    const bool dual = !vet && IsDlgButtonChecked(Modality().both);
+    const int mode = g_Ini.GetInt("SYSTEM", "Modality Mode", 0);
+    SetModality(mode, vet);
+    const bool dual = !vet && mode == 2;
     for (const CarerayColumn* column : kColumns)
         LoadColumn(*column);
     for (const CarerayColumn* column : kColumns) {

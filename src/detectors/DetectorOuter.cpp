@@ -30,8 +30,7 @@ struct OuterFamily {
     OuterExtras extras;
 };
 
-namespace
-{
+namespace {
 
 constexpr OuterFamily kFamilies[] = {
     {16, "DET_VIEWORKS", {"CUTTING_X", nullptr, "CUTTING_Y", nullptr}, false, OuterExtras::None},
@@ -127,7 +126,7 @@ bool CDetectorOuter::OnInitDialog()
     for (int id : kExtraControls)
         ShowDlgItem(id, false);
     for (const CropField& crop : kCrops)
-        SetDigitsOnly(*this, crop.id);
+        SetDigitsOnly(crop.id);
     FillLists();
     ConnectModality();
 

@@ -2,14 +2,10 @@
 
 #include "platform/Dialog.h"
 
-#include <QLineEdit>
-#include <QRegularExpressionValidator>
-
 #include <climits>
 #include <cstdlib>
 
-namespace
-{
+namespace {
 
 int NonNegative(long value)
 {
@@ -28,11 +24,4 @@ int ReadMargin(const CDialog& page, int id)
     const QByteArray text = page.GetDlgItemText(id);
     // strtol saturates where atoi's result would be undefined.
     return NonNegative(std::strtol(text.constData(), nullptr, 10));
-}
-
-void SetDigitsOnly(CDialog& page, int id)
-{
-    if (auto* edit = qobject_cast<QLineEdit*>(page.GetDlgItem(id)))
-        edit->setValidator(
-            new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), edit));
 }

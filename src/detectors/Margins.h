@@ -7,7 +7,3 @@ class CDialog;
 
 void ShowMargin(CDialog& page, int id, int value);
 int ReadMargin(const CDialog& page, int id);
-
-// An edit that takes digits only, as an ES_NUMBER edit does on screen. The
-// program (and a script) can still put any text into it.
-void SetDigitsOnly(CDialog& page, int id);

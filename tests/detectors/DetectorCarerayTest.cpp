@@ -6,8 +6,7 @@
 
 #include <gtest/gtest.h>
 
-namespace
-{
+namespace {
 
 const QByteArray kDevice = "[CONTROLPANNEL]\nDevice=23\n";
 
