@@ -27,12 +27,18 @@ enum : int {
     kBrowse = 1051,
 };
 
-// The largest image the TETD panels deliver, on either side.
+// Upper limit of either side of a TETD image.
 constexpr int kMaxSize = 3072;
 
-QByteArray VendorFile() { return AppFilePathBytes(QStringLiteral("FPDOpr.INI")); }
+QByteArray VendorFile()
+{
+    return AppFilePathBytes(QStringLiteral("FPDOpr.INI"));
+}
 
-int FitSize(qint64 size) { return static_cast<int>(std::clamp<qint64>(size, 4, kMaxSize)); }
+int FitSize(qint64 size)
+{
+    return static_cast<int>(std::clamp<qint64>(size, 4, kMaxSize));
+}
 
 // As the shared size stepping, but the arrow's whole proposed change counts.
 // Typed values can be as large as an int holds, hence 64 bits.
@@ -66,7 +72,8 @@ bool CDetectorTetd::Create(QWidget* parent, int slotIndex)
 void CDetectorTetd::SetupUi()
 {
     m_ui->setupUi(this);
-    auto* digits = new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), this);
+    auto* digits =
+        new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), this);
     m_ui->widthEdit->setValidator(digits);
     m_ui->heightEdit->setValidator(digits);
 }

@@ -59,7 +59,10 @@ const Switch kSwitches[] = {
 };
 
 // An image size below 4 or beyond the sensor takes the whole sensor.
-int FitToSensor(int size, int sensor) { return size < 4 || size > sensor ? sensor : size; }
+int FitToSensor(int size, int sensor)
+{
+    return size < 4 || size > sensor ? sensor : size;
+}
 
 } // namespace
 
@@ -80,7 +83,7 @@ bool CDetectorVadav::Create(QWidget* parent, int slotIndex)
 void CDetectorVadav::SetupUi()
 {
     m_ui->setupUi(this);
-    m_ui->hiddenControls->hide(); // the sensor size, kept for the arrows
+    m_ui->hiddenControls->hide(); // 1037 and 1038 hold the sensor size out of sight
 }
 
 bool CDetectorVadav::OnInitDialog()
@@ -142,7 +145,8 @@ void CDetectorVadav::ApplyVetLayout()
 {
     CheckRadioButton(kStandRadio, kFullRadio, kStandRadio);
     OnModalityButton(0);
-    for (int id : {kModalityLabel, kStandRadio, kTableRadio, kFullRadio, kTableLabel, kTableAddress})
+    for (int id :
+         {kModalityLabel, kStandRadio, kTableRadio, kFullRadio, kTableLabel, kTableAddress})
         ShowDlgItem(id, false);
     SetDlgItemText(kStandLabel, "IP :");
 }
@@ -235,8 +239,10 @@ void CDetectorVadav::SaveSingle()
     WriteImageSize("Cor");
     // A single detector's address goes to both keys.
     const int mode = CheckedModality();
-    g_Ini.WriteString(kSection, "DetIP_1", GetDlgItemText(mode == 1 ? kTableAddress : kStandAddress));
-    g_Ini.WriteString(kSection, "DetIP_2", GetDlgItemText(mode == 0 ? kStandAddress : kTableAddress));
+    g_Ini.WriteString(kSection, "DetIP_1",
+                      GetDlgItemText(mode == 1 ? kTableAddress : kStandAddress));
+    g_Ini.WriteString(kSection, "DetIP_2",
+                      GetDlgItemText(mode == 0 ? kStandAddress : kTableAddress));
     g_Ini.WriteInt("SYSTEM", "Modality Mode", mode);
     g_Ini.WriteInt("SYSTEM", "Current Modality", mode == 1 ? 2 : 1);
     SaveSwitches();
@@ -262,9 +268,11 @@ void CDetectorVadav::SaveMulti()
 void CDetectorVadav::SaveSwitches()
 {
     for (const Switch& s : kSwitches)
-        g_Ini.WriteInt(kSection, s.key, IsDlgButtonChecked(s.id) ? s.checkedValue : s.uncheckedValue);
+        g_Ini.WriteInt(kSection, s.key,
+                       IsDlgButtonChecked(s.id) ? s.checkedValue : s.uncheckedValue);
     const int rotation = GetCurSel(kRotate);
     g_Ini.WriteInt(kSection, "Rotation", rotation < 0 ? 0 : rotation);
-    const int flip = (IsDlgButtonChecked(kFlipHorz) ? 1 : 0) | (IsDlgButtonChecked(kFlipVert) ? 2 : 0);
+    const int flip =
+        (IsDlgButtonChecked(kFlipHorz) ? 1 : 0) | (IsDlgButtonChecked(kFlipVert) ? 2 : 0);
     g_Ini.WriteInt(kSection, "Flip", flip);
 }
