@@ -1,8 +1,6 @@
 #include "detectors/DetectorTetd.h"
 #include "ui_DetectorTetd.h"
 
-#include <QRegularExpressionValidator>
-
 #include <algorithm>
 
 #include "app/AppPaths.h"
@@ -19,7 +17,6 @@ enum : int {
     kConfigFolder = 1030,
     kStandRadio = 1032,
     kTableRadio = 1033,
-    kDualRadio = 1034,
     kImageWidth = 1041,
     kImageHeight = 1042,
     kWidthArrows = 1049,
@@ -72,10 +69,6 @@ bool CDetectorTetd::Create(QWidget* parent, int slotIndex)
 void CDetectorTetd::SetupUi()
 {
     m_ui->setupUi(this);
-    auto* digits =
-        new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), this);
-    m_ui->widthEdit->setValidator(digits);
-    m_ui->heightEdit->setValidator(digits);
 }
 
 bool CDetectorTetd::OnInitDialog()
@@ -83,15 +76,15 @@ bool CDetectorTetd::OnInitDialog()
     OnDeltaPos(kWidthArrows, [this](int delta) { OnDeltaposSize(kImageWidth, delta); });
     OnDeltaPos(kHeightArrows, [this](int delta) { OnDeltaposSize(kImageHeight, delta); });
     OnClicked(kBrowse, [this] { OnBrowse(); });
+    SetDigitsOnly(kImageWidth);
+    SetDigitsOnly(kImageHeight);
 
     const CIni vendor(VendorFile().constData());
     // Both positions need the vendor's dual mode; without it the table is used.
     int mode = g_Ini.GetInt("SYSTEM", "Modality Mode", 0);
     if (vendor.GetInt("COMMON", "DUALMODE", 0) == 0 && mode == 2)
         mode = 1;
-    if (mode < 0 || mode > 2)
-        mode = 0;
-    CheckRadioButton(kStandRadio, kDualRadio, kStandRadio + mode);
+    SetModality(mode, false);
     SetDlgItemText(kConfigFolder, vendor.GetString("COMMON", "CONFDIR", ""));
     SetDlgItemInt(kImageWidth, FitSize(RoundDown4(g_Ini.GetInt("Cor", "Width", 0))));
     SetDlgItemInt(kImageHeight, FitSize(RoundDown4(g_Ini.GetInt("Cor", "Height", 0))));

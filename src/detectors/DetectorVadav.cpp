@@ -58,12 +58,6 @@ const Switch kSwitches[] = {
     {kSwitchPrinterPort, "Mode", 0, 0, 2},
 };
 
-// An image size below 4 or beyond the sensor takes the whole sensor.
-int FitToSensor(int size, int sensor)
-{
-    return size < 4 || size > sensor ? sensor : size;
-}
-
 } // namespace
 
 IMPLEMENT_PAGE(CDetectorVadav, CreateWith<CDetectorVadav>(parent, slotIndex))
@@ -127,8 +121,8 @@ void CDetectorVadav::LoadSizes()
 {
     m_nOriW = g_Ini.GetInt("Cor", "OriW", 0);
     m_nOriH = g_Ini.GetInt("Cor", "OriH", 0);
-    m_nWidth = RoundDown4(FitToSensor(g_Ini.GetInt("Cor", "Width", 0), m_nOriW));
-    m_nHeight = RoundDown4(FitToSensor(g_Ini.GetInt("Cor", "Height", 0), m_nOriH));
+    m_nWidth = RoundDown4(ClampImageSize(g_Ini.GetInt("Cor", "Width", 0), m_nOriW));
+    m_nHeight = RoundDown4(ClampImageSize(g_Ini.GetInt("Cor", "Height", 0), m_nOriH));
     SetDlgItemInt(kSensorWidth, m_nOriW);
     SetDlgItemInt(kSensorHeight, m_nOriH);
     PutImageSize();
@@ -143,8 +137,7 @@ void CDetectorVadav::LoadSwitches()
 // A veterinary workstation has one detector at the stand.
 void CDetectorVadav::ApplyVetLayout()
 {
-    CheckRadioButton(kStandRadio, kFullRadio, kStandRadio);
-    OnModalityButton(0);
+    SetModality(0, false);
     for (int id :
          {kModalityLabel, kStandRadio, kTableRadio, kFullRadio, kTableLabel, kTableAddress})
         ShowDlgItem(id, false);
@@ -221,8 +214,8 @@ void CDetectorVadav::OnBrowse()
 
 void CDetectorVadav::WriteImageSize(const char* section) const
 {
-    g_Ini.WriteInt(section, "Width", FitToSensor(GetDlgItemInt(kImageWidth), m_nOriW));
-    g_Ini.WriteInt(section, "Height", FitToSensor(GetDlgItemInt(kImageHeight), m_nOriH));
+    g_Ini.WriteInt(section, "Width", ClampImageSize(GetDlgItemInt(kImageWidth), m_nOriW));
+    g_Ini.WriteInt(section, "Height", ClampImageSize(GetDlgItemInt(kImageHeight), m_nOriH));
 }
 
 void CDetectorVadav::OnOK()
