@@ -181,7 +181,6 @@ TEST(DetectorVadav, EachOfTwoDetectorsWritesOnlyItsOwnAddress)
     EXPECT_EQ(first.Value("DetectorVatech", "DetIP_1"), "10.0.0.7");
     EXPECT_FALSE(first.HasKey("DetectorVatech", "DetIP_2"));
     EXPECT_EQ(first.Value("Cor1", "Width"), "996");
-    EXPECT_FALSE(first.HasKey("SYSTEM", "Current Modality"));
 
     Workstation second;
     second.WriteIni(common + "[Cor1]\nDevice=1\n[Cor2]\nDevice=8\n");
