@@ -1,0 +1,363 @@
+#include "database/JetFile.h"
+
+#include "database/DaoException.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/statvfs.h>
+#include <unistd.h>
+
+#include <mdbtools.h>
+
+namespace jet {
+namespace {
+
+constexpr qint64 kSpareBytes = 1 << 20; // room beyond the copy itself
+
+QString ErrorText(int error) { return QString::fromLocal8Bit(std::strerror(error)); }
+
+// The lock file Jet keeps beside an open database: the database's name with
+// ".ldb" (Kestrel.ldb for Kestrel.mdb), in any case.
+QString FindLockFile(const QFileInfo& database)
+{
+    const QString wanted = database.completeBaseName() + QLatin1String(".ldb");
+    const QStringList names = database.dir().entryList(QDir::Files | QDir::Hidden | QDir::System);
+    for (const QString& name : names) {
+        if (name.compare(wanted, Qt::CaseInsensitive) == 0)
+            return name;
+    }
+    return {};
+}
+
+bool CopyAll(int from, int to, qint64 size)
+{
+    off_t in = 0, out = 0;
+    while (in < size) {
+        const ssize_t n = copy_file_range(from, &in, to, &out, size_t(size - in), 0);
+        if (n > 0)
+            continue;
+        if (n == 0)
+            return false; // the file shrank under us
+        if (errno == EINTR)
+            continue;
+        if (errno != EXDEV && errno != ENOSYS && errno != EINVAL && errno != EOPNOTSUPP)
+            return false;
+        // No kernel copy between these files: plain reads and writes.
+        std::vector<char> buffer(1 << 20);
+        while (in < size) {
+            const ssize_t got = pread(from, buffer.data(), buffer.size(), in);
+            if (got <= 0) {
+                if (got < 0 && errno == EINTR)
+                    continue;
+                return false;
+            }
+            for (ssize_t done = 0; done < got;) {
+                const ssize_t put = pwrite(to, buffer.data() + done, size_t(got - done), out);
+                if (put < 0 && errno == EINTR)
+                    continue;
+                if (put <= 0)
+                    return false;
+                done += put;
+                out += put;
+            }
+            in += got;
+        }
+    }
+    return true;
+}
+
+} // namespace
+
+struct JetFile::Session {
+    MdbHandle* mdb = nullptr;
+    ~Session()
+    {
+        if (mdb)
+            mdb_close(mdb);
+    }
+};
+
+JetFile::JetFile(const QString& path) : m_path(path), m_session(std::make_unique<Session>()) {}
+
+JetFile::~JetFile()
+{
+    m_session.reset();
+    if (m_fd >= 0)
+        ::close(m_fd);
+    if (m_onCopy && !m_committed)
+        ::unlink(QFile::encodeName(m_copyPath).constData());
+}
+
+QString JetFile::DisplayPath() const { return QDir::toNativeSeparators(m_path); }
+
+std::unique_ptr<JetFile> JetFile::Open(const QString& path)
+{
+    std::unique_ptr<JetFile> file(new JetFile(path));
+    const QFileInfo info(path);
+    const QString shown = file->DisplayPath();
+    if (!info.exists())
+        throw CDaoException(
+            QStringLiteral("Cannot open the database %1: the file does not exist.").arg(shown));
+    if (!info.isFile())
+        throw CDaoException(
+            QStringLiteral("Cannot open the database %1: it is not a file.").arg(shown));
+    const QString lock = FindLockFile(info);
+    if (!lock.isEmpty())
+        throw CDaoException(QStringLiteral("The database %1 is in use by the acquisition "
+                                           "application (its lock file %2 stands beside it). "
+                                           "Close Kestrel, then relocate again.")
+                                .arg(shown, lock));
+    file->m_fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
+    if (file->m_fd < 0)
+        throw CDaoException(
+            QStringLiteral("Cannot open the database %1: %2.").arg(shown, ErrorText(errno)));
+    file->OpenSession();
+    if (::access(QFile::encodeName(path).constData(), W_OK) != 0)
+        throw CDaoException(
+            QStringLiteral("Cannot change the database %1: the file is read-only.").arg(shown));
+    if (::access(QFile::encodeName(info.absolutePath()).constData(), W_OK) != 0)
+        throw CDaoException(
+            QStringLiteral("Cannot change the database %1: its folder is not writable.")
+                .arg(shown));
+    file->CheckRoomForCopy(info.size());
+    return file;
+}
+
+void JetFile::OpenSession()
+{
+    const QString shown = DisplayPath();
+    MdbHandle* mdb = mdb_open(QFile::encodeName(m_path).constData(), MDB_NOFLAGS);
+    if (!mdb)
+        throw CDaoException(
+            QStringLiteral("Cannot open the database %1: it is not an Access database.")
+                .arg(shown));
+    m_session->mdb = mdb;
+    if (mdb->f->jet_version != MDB_VER_JET3 && mdb->f->jet_version != MDB_VER_JET4)
+        throw CDaoException(QStringLiteral("Cannot change the database %1: its format (Access "
+                                           "2007 or later) is not supported.")
+                                .arg(shown));
+    if (mdb->f->db_key != 0)
+        throw CDaoException(
+            QStringLiteral("Cannot change the database %1: it is encoded.").arg(shown));
+    m_jet3 = mdb->f->jet_version == MDB_VER_JET3;
+    m_pageSize = int(mdb->fmt->pg_size);
+    m_format = !m_jet3 ? TextFormat::Jet4
+               : (mdb->f->code_page == 1252 || mdb->f->code_page == 0)
+                   ? TextFormat::Jet3Windows1252
+                   : TextFormat::Jet3Bytes;
+    if (!mdb_read_catalog(mdb, MDB_ANY) || mdb->num_catalog == 0)
+        throw CDaoException(QStringLiteral("Cannot open the database %1: its catalog of tables "
+                                           "cannot be read (the file is damaged).")
+                                .arg(shown));
+}
+
+void JetFile::CheckRoomForCopy(qint64 size) const
+{
+    struct statvfs fs {};
+    const QByteArray dir = QFile::encodeName(QFileInfo(m_path).absolutePath());
+    if (statvfs(dir.constData(), &fs) != 0)
+        return; // unknown: the copy itself will tell
+    const qint64 free = qint64(fs.f_bavail) * qint64(fs.f_frsize);
+    const qint64 needed = size + kSpareBytes;
+    if (free < needed)
+        throw CDaoException(QStringLiteral("Not enough free disk space beside the database %1 "
+                                           "to relocate it safely: %2 MB needed, %3 MB free.")
+                                .arg(DisplayPath())
+                                .arg((needed + (1 << 20) - 1) >> 20)
+                                .arg(free >> 20));
+}
+
+namespace {
+
+MdbCatalogEntry* FindTable(MdbHandle* mdb, const QString& name)
+{
+    for (unsigned i = 0; i < mdb->num_catalog; ++i) {
+        auto* entry = static_cast<MdbCatalogEntry*>(g_ptr_array_index(mdb->catalog, i));
+        if (entry->object_type == MDB_TABLE &&
+            QString::fromUtf8(entry->object_name).compare(name, Qt::CaseInsensitive) == 0)
+            return entry;
+    }
+    return nullptr;
+}
+
+void CopyColumns(MdbTableDef* table, TableDef& def)
+{
+    int fixedOrdinal = 0;
+    for (unsigned i = 0; i < table->num_cols; ++i) {
+        auto* col = static_cast<MdbColumn*>(g_ptr_array_index(table->columns, i));
+        ColumnDef c;
+        c.name = QString::fromUtf8(col->name);
+        c.type = col->col_type;
+        c.number = col->col_num;
+        c.fixed = col->is_fixed != 0;
+        c.fixedOffset = col->fixed_offset;
+        c.fixedOrdinal = c.fixed ? fixedOrdinal++ : -1;
+        c.varIndex = int(col->var_col_num);
+        c.size = col->col_size;
+        def.columns.push_back(c);
+    }
+    for (unsigned i = 0; table->indices && i < table->indices->len; ++i) {
+        auto* idx = static_cast<MdbIndex*>(g_ptr_array_index(table->indices, i));
+        for (unsigned k = 0; k < idx->num_keys; ++k) {
+            const int column = idx->key_col_num[k] - 1; // 1-based
+            if (column >= 0 && size_t(column) < def.columns.size())
+                def.columns[size_t(column)].indexed = true;
+        }
+    }
+}
+
+} // namespace
+
+bool JetFile::HasTable(const QString& name) const
+{
+    return FindTable(m_session->mdb, name) != nullptr;
+}
+
+TableDef JetFile::ReadTable(const QString& name) const
+{
+    MdbHandle* mdb = m_session->mdb;
+    MdbCatalogEntry* entry = FindTable(mdb, name);
+    if (!entry)
+        throw CDaoException(
+            QStringLiteral("The database %1 has no table %2.").arg(DisplayPath(), name));
+    MdbTableDef* table = mdb_read_table(entry);
+    if (!table || !mdb_read_columns(table)) {
+        mdb_free_tabledef(table);
+        throw CDaoException(QStringLiteral("The definition of table %1 in the database %2 is "
+                                           "damaged.")
+                                .arg(name, DisplayPath()));
+    }
+    mdb_read_indices(table);
+    TableDef def;
+    def.name = QString::fromUtf8(entry->object_name);
+    def.definitionPage = uint32_t(entry->table_pg);
+    def.varColumns = int(table->num_var_cols);
+    def.usageMap.assign(table->usage_map, table->usage_map + table->map_sz);
+    CopyColumns(table, def);
+    mdb_free_tabledef(table);
+    return def;
+}
+
+void JetFile::ReadPage(uint32_t page, uint8_t* buffer) const
+{
+    const off_t at = off_t(page) * m_pageSize;
+    for (ssize_t done = 0; done < m_pageSize;) {
+        const ssize_t got = pread(m_fd, buffer + done, size_t(m_pageSize - done), at + done);
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got < 0)
+            throw CDaoException(QStringLiteral("Cannot read page %1 of the database %2: %3.")
+                                    .arg(page)
+                                    .arg(DisplayPath(), ErrorText(errno)));
+        if (got == 0)
+            throw CDaoException(QStringLiteral("The database %1 is damaged: page %2 lies "
+                                               "beyond the end of the file.")
+                                    .arg(DisplayPath())
+                                    .arg(page));
+        done += got;
+    }
+}
+
+void JetFile::WritePage(uint32_t page, const uint8_t* buffer)
+{
+    if (m_failed || m_committed)
+        throw CDaoException(
+            QStringLiteral("The database %1 can no longer be changed.").arg(DisplayPath()));
+    if (!m_onCopy)
+        MakeWorkingCopy();
+    const off_t at = off_t(page) * m_pageSize;
+    for (ssize_t done = 0; done < m_pageSize;) {
+        const ssize_t put = pwrite(m_fd, buffer + done, size_t(m_pageSize - done), at + done);
+        if (put < 0 && errno == EINTR)
+            continue;
+        if (put <= 0)
+            Fail(QStringLiteral("Cannot write page %1 of the working copy of the database %2")
+                     .arg(page)
+                     .arg(DisplayPath()),
+                 put < 0 ? errno : EIO);
+        done += put;
+    }
+    MdbHandle* mdb = m_session->mdb;
+    if (mdb->cur_pg == page)
+        mdb->cur_pg = 0; // libmdb keeps its last page; make it read the new one
+}
+
+void JetFile::Fail(const QString& what, int error)
+{
+    m_failed = true;
+    throw CDaoException(QStringLiteral("%1: %2. The database was left as it was.")
+                            .arg(what, ErrorText(error)));
+}
+
+void JetFile::MakeWorkingCopy()
+{
+    struct stat st {};
+    if (fstat(m_fd, &st) != 0)
+        Fail(QStringLiteral("Cannot read the database %1").arg(DisplayPath()), errno);
+    m_copyPath = m_path + QLatin1String(".relocating");
+    const QByteArray copy = QFile::encodeName(m_copyPath);
+    const int out = ::open(copy.constData(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC,
+                           st.st_mode & 0777);
+    if (out < 0)
+        Fail(QStringLiteral("Cannot make a working copy of the database %1").arg(DisplayPath()),
+             errno);
+    if (fchmod(out, st.st_mode & 07777) != 0 || !CopyAll(m_fd, out, st.st_size)) {
+        const int error = errno ? errno : EIO;
+        ::close(out);
+        ::unlink(copy.constData());
+        Fail(QStringLiteral("Cannot make a working copy of the database %1").arg(DisplayPath()),
+             error);
+    }
+    // From here on libmdb reads the copy too, unbuffered, so it sees our pages.
+    FILE* stream = std::fopen(copy.constData(), "rb");
+    if (!stream || setvbuf(stream, nullptr, _IONBF, 0) != 0) {
+        const int error = errno;
+        if (stream)
+            std::fclose(stream);
+        ::close(out);
+        ::unlink(copy.constData());
+        Fail(QStringLiteral("Cannot make a working copy of the database %1").arg(DisplayPath()),
+             error);
+    }
+    MdbHandle* mdb = m_session->mdb;
+    std::fclose(mdb->f->stream);
+    mdb->f->stream = stream;
+    mdb->cur_pg = 0;
+    ::close(m_fd);
+    m_fd = out;
+    m_onCopy = true;
+}
+
+void JetFile::Commit()
+{
+    if (m_committed)
+        return;
+    if (m_failed)
+        throw CDaoException(QStringLiteral("The database %1 was left as it was: writing its "
+                                           "working copy failed.")
+                                .arg(DisplayPath()));
+    if (!m_onCopy) {
+        m_committed = true;
+        return;
+    }
+    if (fsync(m_fd) != 0)
+        Fail(QStringLiteral("Cannot save the relocated database %1").arg(DisplayPath()), errno);
+    if (std::rename(QFile::encodeName(m_copyPath).constData(),
+                    QFile::encodeName(m_path).constData()) != 0)
+        Fail(QStringLiteral("Cannot save the relocated database %1").arg(DisplayPath()), errno);
+    m_committed = true;
+    // Make the rename itself durable.
+    const int dir = ::open(QFile::encodeName(QFileInfo(m_path).absolutePath()).constData(),
+                           O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dir >= 0) {
+        fsync(dir);
+        ::close(dir);
+    }
+}
+
+} // namespace jet

@@ -1,0 +1,102 @@
+#pragma once
+
+// One Access (Jet 3 or Jet 4) database file opened for changes in place.
+//
+// Pages are read from the file itself until the first change. The first page
+// written makes a working copy beside the file; every later read and write goes
+// to the copy, and Commit flushes it and renames it over the original. A crash
+// or power loss at any moment therefore leaves either the old or the new
+// database, never a mixture; an uncommitted copy is removed on destruction.
+//
+// mdbtools' libmdb reads the catalog and the table definitions; rows are read
+// and patched by JetTable on the pages this class hands out.
+#include "database/JetText.h"
+
+#include <QString>
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+namespace jet {
+
+// Column types, as Jet stores them.
+enum ColumnType {
+    kByte = 0x02,
+    kInteger = 0x03,
+    kLong = 0x04,
+    kText = 0x0A,
+    kMemo = 0x0C,
+};
+
+struct ColumnDef {
+    QString name;
+    int type = 0;
+    int number = 0;       // bit in the row's null mask; deleted columns keep theirs
+    bool fixed = false;   // stored in the row's fixed area
+    int fixedOffset = 0;  // in the fixed area
+    int fixedOrdinal = 0; // place among the fixed columns
+    int varIndex = 0;     // entry in the row's table of variable-length values
+    int size = 0;         // bytes (fixed) or the most a value may hold
+    bool indexed = false; // part of an index
+};
+
+struct TableDef {
+    QString name;
+    uint32_t definitionPage = 0;
+    int varColumns = 0;
+    std::vector<uint8_t> usageMap; // the map of the pages the table owns
+    std::vector<ColumnDef> columns;
+};
+
+class JetFile
+{
+public:
+    // Opens path; throws CDaoException naming the file when it is in use by
+    // the acquisition application, cannot be read, is not a Jet 3 or Jet 4
+    // database, is encoded, or when its folder lacks the room for a copy.
+    static std::unique_ptr<JetFile> Open(const QString& path);
+    ~JetFile();
+
+    JetFile(const JetFile&) = delete;
+    JetFile& operator=(const JetFile&) = delete;
+
+    const QString& Path() const { return m_path; }
+    QString DisplayPath() const;
+    int PageSize() const { return m_pageSize; }
+    bool IsJet3() const { return m_jet3; }
+    TextFormat Format() const { return m_format; }
+
+    bool HasTable(const QString& name) const;
+    TableDef ReadTable(const QString& name) const; // throws when absent or damaged
+
+    void ReadPage(uint32_t page, uint8_t* buffer) const;
+    void WritePage(uint32_t page, const uint8_t* buffer);
+
+    bool IsChanged() const { return m_onCopy; }
+    // Makes the changes durable; without changes it does nothing. Throws and
+    // leaves the original as it was when any write failed.
+    void Commit();
+
+private:
+    struct Session;
+    explicit JetFile(const QString& path);
+
+    void OpenSession();
+    void CheckRoomForCopy(qint64 size) const;
+    void MakeWorkingCopy();
+    [[noreturn]] void Fail(const QString& what, int error);
+
+    QString m_path;
+    QString m_copyPath;
+    std::unique_ptr<Session> m_session;
+    int m_fd = -1;
+    int m_pageSize = 0;
+    bool m_jet3 = false;
+    TextFormat m_format = TextFormat::Jet4;
+    bool m_onCopy = false;
+    bool m_failed = false;
+    bool m_committed = false;
+};
+
+} // namespace jet

@@ -1,0 +1,96 @@
+#include "database/DatabaseTesting.h"
+
+#include "app/SetUpApp.h"
+#include "database/JetFile.h"
+#include "database/JetTable.h"
+#include "database/SetupDatabase.h"
+#include "platform/Transcript.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+
+#include <gtest/gtest.h>
+
+namespace dbtest {
+
+std::vector<QStringList> Export(const QString& file, const QString& table)
+{
+    QProcess p;
+    p.start(QStringLiteral("mdb-export"), {QStringLiteral("-H"), QStringLiteral("-Q"),
+                                           QStringLiteral("-d"), QStringLiteral("\x1f"),
+                                           QStringLiteral("-R"), QStringLiteral("\x1e"), file,
+                                           table});
+    if (!p.waitForFinished(60000) || p.exitCode() != 0) {
+        ADD_FAILURE() << "mdb-export " << file.toStdString() << " " << table.toStdString()
+                      << " failed: " << p.readAllStandardError().toStdString();
+        return {};
+    }
+    std::vector<QStringList> rows;
+    const QString out = QString::fromUtf8(p.readAllStandardOutput());
+    for (const QString& row : out.split(QChar(0x1e), Qt::SkipEmptyParts))
+        rows.push_back(row.split(QChar(0x1f)));
+    return rows;
+}
+
+std::vector<std::optional<QString>> ReadColumn(const QString& file, const QString& table,
+                                               const QString& column)
+{
+    const auto db = jet::JetFile::Open(file);
+    jet::JetTable t(*db, table);
+    const int c = t.FindColumn(column);
+    EXPECT_GE(c, 0) << column.toStdString();
+    std::vector<std::optional<QString>> values;
+    while (c >= 0 && t.Next())
+        values.push_back(t.Value(c));
+    return values;
+}
+
+QString AccessFilesFolder()
+{
+    const QString folder = QStringLiteral(KESTREL_SHARED_TESTDATA "/access");
+    return QFileInfo(folder).isDir() ? folder : QString();
+}
+
+QString CopyInto(const QString& file, const QString& folder, const QString& name)
+{
+    const QString copy = folder + QLatin1Char('/') +
+                         (name.isEmpty() ? QFileInfo(file).fileName() : name);
+    QFile::remove(copy);
+    EXPECT_TRUE(QFile::copy(file, copy)) << file.toStdString();
+    QFile(copy).setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    return copy;
+}
+
+RunResult Relocate(const QString& argument, const QString& database)
+{
+    theApp.m_strAppDir = argument.section(QLatin1Char(';'), 0, 0);
+    theApp.m_strArgPart2 = argument.section(QLatin1Char(';'), 1, 1);
+    RunResult result;
+    transcript::SetActive(true);
+    transcript::SetSink(&result.transcript);
+    result.exitStatus = RelocateFromCommandLine(database);
+    transcript::SetSink(nullptr);
+    transcript::SetActive(false);
+    return result;
+}
+
+jet4::TableSpec KestrelTable(const QString& name, const QStringList& columns,
+                             const std::vector<std::vector<jet4::Value>>& rows)
+{
+    jet4::TableSpec t;
+    t.name = name;
+    t.columns.push_back({QStringLiteral("ID"), jet4::Type::Long});
+    for (const QString& c : columns)
+        t.columns.push_back({c, jet4::Type::Text});
+    int id = 1;
+    for (const auto& values : rows) {
+        std::vector<jet4::Value> row{id++};
+        row.insert(row.end(), values.begin(), values.end());
+        t.rows.push_back(row);
+    }
+    return t;
+}
+
+} // namespace dbtest

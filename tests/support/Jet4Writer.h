@@ -1,0 +1,80 @@
+#pragma once
+
+// Writes Jet 4 (Access 2000-2003) database files for tests and benchmarks: a
+// catalog and user tables with long, text and memo columns, any number of
+// rows, streamed page by page. libmdb and mdb-export read them; Access itself
+// would miss its other system tables. The output depends only on the calls
+// made, so the same calls give the same bytes.
+#include <QString>
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+namespace jet4 {
+
+enum class Type { Long, Text, Memo };
+
+// Where a memo's text is stored: after its header in the row, on one
+// long-value row, or on a chain of long-value rows.
+enum class MemoPlace { Auto, Inline, OneRow, Chain };
+
+struct Column {
+    QString name;
+    Type type = Type::Text;
+    int maxChars = 255;
+    bool compressed = true; // values that get shorter are stored compressed
+    MemoPlace memo = MemoPlace::Auto;
+    int chainPiece = 0; // bytes per row of a chain (0: as many as fit)
+    bool indexed = false;
+};
+
+struct Value {
+    Value() = default; // NULL
+    Value(const char* text) : null(false), text(QString::fromUtf8(text)) {}
+    Value(const QString& text) : null(false), text(text) {}
+    Value(int number) : null(false), number(number) {}
+    static Value Null() { return Value(); }
+
+    bool null = true;
+    QString text;
+    qint32 number = 0;
+};
+
+enum class RowKind {
+    Live,
+    Deleted, // left on the page, flagged as deleted
+    Moved,   // stored on another page, reached through a pointer in its place
+};
+
+class Writer
+{
+public:
+    explicit Writer(const QString& path); // throws std::runtime_error
+    ~Writer();
+
+    // Tables come before any row.
+    int AddTable(const QString& name, const std::vector<Column>& columns);
+    void AddRow(int table, const std::vector<Value>& values, RowKind kind = RowKind::Live);
+    // Marks the database as encoded (its pages are not actually encoded).
+    void SetEncodingKey(uint32_t key);
+    void Finish();
+
+private:
+    struct Impl;
+    std::unique_ptr<Impl> d;
+};
+
+struct TableSpec {
+    QString name;
+    std::vector<Column> columns;
+    std::vector<std::vector<Value>> rows;
+};
+
+void WriteDatabase(const QString& path, const std::vector<TableSpec>& tables);
+
+// A text as Jet 4 stores it: UCS-2, or FF FE and the compressed form when
+// compress is set and that is shorter.
+std::vector<uint8_t> EncodeText(const QString& text, bool compress);
+
+} // namespace jet4
