@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QFileInfo>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -201,12 +202,64 @@ void CopyColumns(MdbTableDef* table, TableDef& def)
         c.size = col->col_size;
         def.columns.push_back(c);
     }
-    for (unsigned i = 0; table->indices && i < table->indices->len; ++i) {
-        auto* idx = static_cast<MdbIndex*>(g_ptr_array_index(table->indices, i));
-        for (unsigned k = 0; k < idx->num_keys; ++k) {
-            const int column = idx->key_col_num[k] - 1; // 1-based
-            if (column >= 0 && size_t(column) < def.columns.size())
-                def.columns[size_t(column)].indexed = true;
+}
+
+// Reads on through a table definition that continues on further pages (each
+// next page's content starts after its 8-byte header).
+class DefinitionReader
+{
+public:
+    DefinitionReader(const JetFile& file, const uint8_t* page, int pos)
+        : m_file(file), m_page(page, page + file.PageSize()), m_pos(pos)
+    {
+    }
+
+    bool Read(uint8_t* out, int n)
+    {
+        const int size = m_file.PageSize();
+        while (n > 0) {
+            if (m_pos >= size) {
+                const uint32_t next = uint32_t(mdb_get_int32(m_page.data(), 4));
+                if (next == 0)
+                    return false;
+                m_file.ReadPage(next, m_page.data());
+                m_pos -= size - 8;
+                continue;
+            }
+            const int piece = std::min(n, size - m_pos);
+            if (out)
+                std::memcpy(out, &m_page[size_t(m_pos)], size_t(piece));
+            out = out ? out + piece : nullptr;
+            m_pos += piece;
+            n -= piece;
+        }
+        return true;
+    }
+
+private:
+    const JetFile& m_file;
+    std::vector<uint8_t> m_page;
+    int m_pos;
+};
+
+// The columns of every physical index, read where the column names end
+// (libmdb's own index reader loses its place when a logical index has no
+// physical one of the same number). pageBuffer holds that page.
+void MarkIndexedColumns(const JetFile& file, const uint8_t* pageBuffer, MdbTableDef* table,
+                        TableDef& def)
+{
+    DefinitionReader reader(file, pageBuffer, table->index_start);
+    for (unsigned i = 0; i < table->num_real_idxs; ++i) {
+        uint8_t block[52];
+        if (!reader.Read(block, file.IsJet3() ? 39 : 52))
+            return;
+        const uint8_t* keys = block + (file.IsJet3() ? 0 : 4);
+        for (int k = 0; k < 10; ++k) {
+            const int number = keys[3 * k] | (keys[3 * k + 1] << 8);
+            for (ColumnDef& c : def.columns) {
+                if (number != 0xFFFF && c.number == number)
+                    c.indexed = true;
+            }
         }
     }
 }
@@ -232,13 +285,13 @@ TableDef JetFile::ReadTable(const QString& name) const
                                            "damaged.")
                                 .arg(name, DisplayPath()));
     }
-    mdb_read_indices(table);
     TableDef def;
     def.name = QString::fromUtf8(entry->object_name);
     def.definitionPage = uint32_t(entry->table_pg);
     def.varColumns = int(table->num_var_cols);
     def.usageMap.assign(table->usage_map, table->usage_map + table->map_sz);
     CopyColumns(table, def);
+    MarkIndexedColumns(*this, mdb->pg_buf, table, def);
     mdb_free_tabledef(table);
     return def;
 }

@@ -13,15 +13,18 @@
 
 #include <gtest/gtest.h>
 
+#include <mdbtools.h>
+
 namespace dbtest {
 
 std::vector<QStringList> Export(const QString& file, const QString& table)
 {
     QProcess p;
-    p.start(QStringLiteral("mdb-export"), {QStringLiteral("-H"), QStringLiteral("-Q"),
-                                           QStringLiteral("-d"), QStringLiteral("\x1f"),
-                                           QStringLiteral("-R"), QStringLiteral("\x1e"), file,
-                                           table});
+    // Delimiters no test value holds (the real files hold every control character).
+    const QString field = QStringLiteral("<|F|>"), row = QStringLiteral("<|R|>");
+    p.start(QStringLiteral("mdb-export"),
+            {QStringLiteral("-H"), QStringLiteral("-Q"), QStringLiteral("-d"), field,
+             QStringLiteral("-R"), row, file, table});
     if (!p.waitForFinished(60000) || p.exitCode() != 0) {
         ADD_FAILURE() << "mdb-export " << file.toStdString() << " " << table.toStdString()
                       << " failed: " << p.readAllStandardError().toStdString();
@@ -29,8 +32,8 @@ std::vector<QStringList> Export(const QString& file, const QString& table)
     }
     std::vector<QStringList> rows;
     const QString out = QString::fromUtf8(p.readAllStandardOutput());
-    for (const QString& row : out.split(QChar(0x1e), Qt::SkipEmptyParts))
-        rows.push_back(row.split(QChar(0x1f)));
+    for (const QString& line : out.split(row, Qt::SkipEmptyParts))
+        rows.push_back(line.split(field));
     return rows;
 }
 
@@ -74,6 +77,36 @@ RunResult Relocate(const QString& argument, const QString& database)
     transcript::SetSink(nullptr);
     transcript::SetActive(false);
     return result;
+}
+
+void ForgetIndexColumns(const QString& file, const QString& table)
+{
+    MdbHandle* mdb = mdb_open(QFile::encodeName(file).constData(), MDB_NOFLAGS);
+    ASSERT_TRUE(mdb);
+    mdb_read_catalog(mdb, MDB_TABLE);
+    QByteArray name = table.toUtf8();
+    MdbTableDef* t = mdb_read_table_by_name(mdb, name.data(), MDB_TABLE);
+    ASSERT_TRUE(t && mdb_read_columns(t));
+    const bool jet3 = IS_JET3(mdb);
+    const qint64 pageSize = mdb->fmt->pg_size;
+    const qint64 page = qint64(t->entry->table_pg);
+    const int indexes = int(t->num_real_idxs);
+    const int start = t->index_start;
+    mdb_free_tabledef(t);
+    mdb_close(mdb);
+
+    QFile f(file);
+    ASSERT_TRUE(f.open(QIODevice::ReadWrite));
+    f.seek(page * pageSize);
+    QByteArray definition = f.read(pageSize);
+    ASSERT_EQ(definition.mid(4, 4), QByteArray(4, 0)) << "a definition on one page";
+    for (int i = 0; i < indexes; ++i) {
+        const int base = start + i * (jet3 ? 39 : 52) + (jet3 ? 0 : 4);
+        for (int k = 0; k < 10; ++k)
+            definition.replace(base + 3 * k, 2, QByteArray(2, char(0xFF)));
+    }
+    f.seek(page * pageSize);
+    f.write(definition);
 }
 
 jet4::TableSpec KestrelTable(const QString& name, const QStringList& columns,

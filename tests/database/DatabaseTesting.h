@@ -26,6 +26,10 @@ QString AccessFilesFolder();
 // Copies a file into folder; returns the copy's path.
 QString CopyInto(const QString& file, const QString& folder, const QString& name = QString());
 
+// Makes the indexes of a copy's table cover no column, so that its indexed
+// text columns can be changed in place (mdb-export does not read indexes).
+void ForgetIndexColumns(const QString& file, const QString& table);
+
 struct RunResult {
     int exitStatus = -1;
     QString transcript;
