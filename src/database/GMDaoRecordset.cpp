@@ -35,15 +35,24 @@ CGMDaoRecordset::~CGMDaoRecordset()
         if (m_pDatabase)
             m_pDatabase->Commit();
     } catch (const CDaoException&) {
-        // Nothing to report to; the original file stays as it was.
+        // Nothing to report to; the database file stays as it was.
     }
 }
 
-void CGMDaoRecordset::SetDatabasePath(const QString& strPath) { m_strDatabasePath = strPath; }
+void CGMDaoRecordset::SetDatabasePath(const QString& strPath)
+{
+    m_strDatabasePath = strPath;
+}
 
-QString CGMDaoRecordset::GetDefaultDBName() { return m_strDatabasePath; }
+QString CGMDaoRecordset::GetDefaultDBName()
+{
+    return m_strDatabasePath;
+}
 
-QString CGMDaoRecordset::GetDefaultSQL() { return QString(); }
+QString CGMDaoRecordset::GetDefaultSQL()
+{
+    return QString();
+}
 
 void CGMDaoRecordset::OpenDatabase()
 {
@@ -81,8 +90,7 @@ void CGMDaoRecordset::Open(int nOpenType, const QString& strSQL, int /*nOptions*
 void CGMDaoRecordset::OpenQuery(int nOpenType, const QString& strSQL)
 {
     static const QRegularExpression select(
-        QStringLiteral(R"(^\s*select\s+%1\s*\.\s*\[([^\]]+)\]\s+from\s+%1\s*;?\s*$)")
-            .arg(kName),
+        QStringLiteral(R"(^\s*select\s+%1\s*\.\s*\[([^\]]+)\]\s+from\s+%1\s*;?\s*$)").arg(kName),
         QRegularExpression::CaseInsensitiveOption);
     static const QRegularExpression tableList(
         QStringLiteral(R"(^\s*\[[^\]]+\](\s*,\s*\[[^\]]+\])*\s*$)"));
@@ -219,8 +227,23 @@ void CGMDaoRecordset::NotSupported(const char* operation)
                             .arg(QLatin1String(operation)));
 }
 
-bool CGMDaoRecordset::Find(int, const QString&) { NotSupported("Find"); }
-void CGMDaoRecordset::AddNew() { NotSupported("AddNew"); }
-void CGMDaoRecordset::Delete() { NotSupported("Delete"); }
-void CGMDaoRecordset::Requery() { NotSupported("Requery"); }
-void CGMDaoRecordset::ExecuteSql(const QString&, int) { NotSupported("ExecuteSql"); }
+bool CGMDaoRecordset::Find(int, const QString&)
+{
+    NotSupported("Find");
+}
+void CGMDaoRecordset::AddNew()
+{
+    NotSupported("AddNew");
+}
+void CGMDaoRecordset::Delete()
+{
+    NotSupported("Delete");
+}
+void CGMDaoRecordset::Requery()
+{
+    NotSupported("Requery");
+}
+void CGMDaoRecordset::ExecuteSql(const QString&, int)
+{
+    NotSupported("ExecuteSql");
+}

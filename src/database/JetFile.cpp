@@ -20,7 +20,10 @@ namespace {
 
 constexpr qint64 kSpareBytes = 1 << 20; // room beyond the copy itself
 
-QString ErrorText(int error) { return QString::fromLocal8Bit(std::strerror(error)); }
+QString ErrorText(int error)
+{
+    return QString::fromLocal8Bit(std::strerror(error));
+}
 
 // The lock file Jet keeps beside an open database: the database's name with
 // ".ldb" (Kestrel.ldb for Kestrel.mdb), in any case.
@@ -94,7 +97,10 @@ JetFile::~JetFile()
         ::unlink(QFile::encodeName(m_copyPath).constData());
 }
 
-QString JetFile::DisplayPath() const { return QDir::toNativeSeparators(m_path); }
+QString JetFile::DisplayPath() const
+{
+    return QDir::toNativeSeparators(m_path);
+}
 
 std::unique_ptr<JetFile> JetFile::Open(const QString& path)
 {
@@ -147,10 +153,9 @@ void JetFile::OpenSession()
             QStringLiteral("Cannot change the database %1: it is encoded.").arg(shown));
     m_jet3 = mdb->f->jet_version == MDB_VER_JET3;
     m_pageSize = int(mdb->fmt->pg_size);
-    m_format = !m_jet3 ? TextFormat::Jet4
-               : (mdb->f->code_page == 1252 || mdb->f->code_page == 0)
-                   ? TextFormat::Jet3Windows1252
-                   : TextFormat::Jet3Bytes;
+    m_format = !m_jet3                                                 ? TextFormat::Jet4
+               : (mdb->f->code_page == 1252 || mdb->f->code_page == 0) ? TextFormat::Jet3Windows1252
+                                                                       : TextFormat::Jet3Bytes;
     if (!mdb_read_catalog(mdb, MDB_ANY) || mdb->num_catalog == 0)
         throw CDaoException(QStringLiteral("Cannot open the database %1: its catalog of tables "
                                            "cannot be read (the file is damaged).")
@@ -159,7 +164,8 @@ void JetFile::OpenSession()
 
 void JetFile::CheckRoomForCopy(qint64 size) const
 {
-    struct statvfs fs {};
+    struct statvfs fs {
+    };
     const QByteArray dir = QFile::encodeName(QFileInfo(m_path).absolutePath());
     if (statvfs(dir.constData(), &fs) != 0)
         return; // unknown: the copy itself will tell
@@ -343,19 +349,20 @@ void JetFile::WritePage(uint32_t page, const uint8_t* buffer)
 void JetFile::Fail(const QString& what, int error)
 {
     m_failed = true;
-    throw CDaoException(QStringLiteral("%1: %2. The database was left as it was.")
-                            .arg(what, ErrorText(error)));
+    throw CDaoException(
+        QStringLiteral("%1: %2. The database was left as it was.").arg(what, ErrorText(error)));
 }
 
 void JetFile::MakeWorkingCopy()
 {
-    struct stat st {};
+    struct stat st {
+    };
     if (fstat(m_fd, &st) != 0)
         Fail(QStringLiteral("Cannot read the database %1").arg(DisplayPath()), errno);
     m_copyPath = m_path + QLatin1String(".relocating");
     const QByteArray copy = QFile::encodeName(m_copyPath);
-    const int out = ::open(copy.constData(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC,
-                           st.st_mode & 0777);
+    const int out =
+        ::open(copy.constData(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, st.st_mode & 0777);
     if (out < 0)
         Fail(QStringLiteral("Cannot make a working copy of the database %1").arg(DisplayPath()),
              errno);

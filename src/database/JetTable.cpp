@@ -17,17 +17,18 @@ constexpr uint32_t kMemoOneRow = 0x40000000u;
 constexpr int kMaxMoves = 8;
 constexpr int kMaxChain = 1 << 20;
 
-uint16_t U16(const uint8_t* p) { return uint16_t(p[0] | (p[1] << 8)); }
+uint16_t U16(const uint8_t* p)
+{
+    return uint16_t(p[0] | (p[1] << 8));
+}
 uint32_t U32(const uint8_t* p)
 {
-    return uint32_t(p[0]) | (uint32_t(p[1]) << 8) | (uint32_t(p[2]) << 16) |
-           (uint32_t(p[3]) << 24);
+    return uint32_t(p[0]) | (uint32_t(p[1]) << 8) | (uint32_t(p[2]) << 16) | (uint32_t(p[3]) << 24);
 }
 
 // A row's bounds from its page's row table: rows fill the page from its end,
 // each ending where the one before it starts.
-bool RowBounds(const uint8_t* page, int pageSize, int countOffset, int index, int& start,
-               int& end)
+bool RowBounds(const uint8_t* page, int pageSize, int countOffset, int index, int& start, int& end)
 {
     const int count = U16(page + countOffset);
     const int tableEnd = countOffset + 2 + 2 * count;
@@ -235,7 +236,7 @@ namespace {
 // offsets; Jet 3 keeps 1-byte ones plus a table of the values where each next
 // 256 bytes begin. Returns false when the row's tables make no sense.
 struct VarTable {
-    int count = 0; // variable-length values the row holds
+    int count = 0;   // variable-length values the row holds
     int dataEnd = 0; // where the offset tables begin
     bool jet3 = false;
     int jumps = 0;
@@ -339,10 +340,18 @@ const JetTable::Decoded& JetTable::Decode(int column)
             d.segments.push_back({m_rowPage, d.field.start, d.field.size});
             DecodeText(value, d.field.size, m_file.Format(), d.text);
             break;
-        case kMemo: ReadMemo(d.field, d); break;
-        case kByte: d.text.text = QString::number(value[0]); break;
-        case kInteger: d.text.text = QString::number(int16_t(U16(value))); break;
-        case kLong: d.text.text = QString::number(int32_t(U32(value))); break;
+        case kMemo:
+            ReadMemo(d.field, d);
+            break;
+        case kByte:
+            d.text.text = QString::number(value[0]);
+            break;
+        case kInteger:
+            d.text.text = QString::number(int16_t(U16(value)));
+            break;
+        case kLong:
+            d.text.text = QString::number(int32_t(U32(value)));
+            break;
         default:
             throw CDaoException(QStringLiteral("Column %1 of table %2 holds values of a type "
                                                "(%3) that this program does not read.")
@@ -433,14 +442,17 @@ void JetTable::Store(int column, const QString& text)
         if (!text.isEmpty())
             Refuse(c, text, QStringLiteral("the row stores NULL there, with no room for a text"));
         if (c.type == kMemo)
-            Refuse(c, text, QStringLiteral("an empty memo needs a 12-byte header where the row "
-                                           "stores NULL in no bytes"));
+            Refuse(c, text,
+                   QStringLiteral("an empty memo needs a 12-byte header where the row "
+                                  "stores NULL in no bytes"));
         if (!d.field.present || d.field.maskOffset < 0 || d.field.size != 0)
-            Refuse(c, text, QStringLiteral("the row was stored before the column existed and "
-                                           "has no place for its value"));
+            Refuse(c, text,
+                   QStringLiteral("the row was stored before the column existed and "
+                                  "has no place for its value"));
         if (c.indexed)
-            Refuse(c, text, QStringLiteral("the column is part of an index, which this program "
-                                           "cannot update"));
+            Refuse(c, text,
+                   QStringLiteral("the column is part of an index, which this program "
+                                  "cannot update"));
         const int mask = d.field.maskOffset;
         PatchPage(m_rowPage, {{mask, uint8_t(m_row[mask] | d.field.maskBit)}});
         m_decoded->column = -1;
@@ -453,8 +465,9 @@ void JetTable::Store(int column, const QString& text)
     if (!problem.isEmpty())
         Refuse(c, text, problem);
     if (c.indexed)
-        Refuse(c, text, QStringLiteral("the column is part of an index, which this program "
-                                       "cannot update"));
+        Refuse(c, text,
+               QStringLiteral("the column is part of an index, which this program "
+                              "cannot update"));
     Apply(d, patches);
     m_decoded->column = -1;
 }

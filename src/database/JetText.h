@@ -26,7 +26,7 @@ struct TextSlot {
 struct StoredText {
     QString text;
     std::vector<TextSlot> positions; // one per character of text
-    bool compressed = false;     // Jet 4 value behind the FF FE marker
+    bool compressed = false;         // Jet 4 value behind the FF FE marker
 };
 
 struct BytePatch {

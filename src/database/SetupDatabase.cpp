@@ -22,9 +22,15 @@ const RelocatedColumn kColumns[] = {
     {"ImgInfo", "FullPath", true},
 };
 
-QString CollapseBackslashes(QString path) { return path.replace(QLatin1String("\\\\"), QLatin1String("\\")); }
+QString CollapseBackslashes(QString path)
+{
+    return path.replace(QLatin1String("\\\\"), QLatin1String("\\"));
+}
 
-bool IsDriveLetter(QChar c) { return c >= QLatin1Char('A') && c <= QLatin1Char('Z'); }
+bool IsDriveLetter(QChar c)
+{
+    return c >= QLatin1Char('A') && c <= QLatin1Char('Z');
+}
 
 // Only an absolute path with a drive gets a new letter; network and relative
 // paths keep theirs.

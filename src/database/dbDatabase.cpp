@@ -1,6 +1,9 @@
 #include "database/dbDatabase.h"
 
-CdbDatabase::CdbDatabase() { m_nDefaultType = dbOpenDynaset; }
+CdbDatabase::CdbDatabase()
+{
+    m_nDefaultType = dbOpenDynaset;
+}
 
 QString CdbDatabase::GetDefaultSQL()
 {

@@ -58,8 +58,8 @@ QString AccessFilesFolder()
 
 QString CopyInto(const QString& file, const QString& folder, const QString& name)
 {
-    const QString copy = folder + QLatin1Char('/') +
-                         (name.isEmpty() ? QFileInfo(file).fileName() : name);
+    const QString copy =
+        folder + QLatin1Char('/') + (name.isEmpty() ? QFileInfo(file).fileName() : name);
     QFile::remove(copy);
     EXPECT_TRUE(QFile::copy(file, copy)) << file.toStdString();
     QFile(copy).setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
@@ -109,10 +109,10 @@ void ForgetIndexColumns(const QString& file, const QString& table)
     f.write(definition);
 }
 
-jet4::TableSpec KestrelTable(const QString& name, const QStringList& columns,
+jet4::TableData KestrelTable(const QString& name, const QStringList& columns,
                              const std::vector<std::vector<jet4::Value>>& rows)
 {
-    jet4::TableSpec t;
+    jet4::TableData t;
     t.name = name;
     t.columns.push_back({QStringLiteral("ID"), jet4::Type::Long});
     for (const QString& c : columns)

@@ -41,7 +41,7 @@ RunResult Relocate(const QString& argument, const QString& database);
 
 // A table of the acquisition application's database with an ID column and
 // the given text columns, one row per list of values.
-jet4::TableSpec KestrelTable(const QString& name, const QStringList& columns,
+jet4::TableData KestrelTable(const QString& name, const QStringList& columns,
                              const std::vector<std::vector<jet4::Value>>& rows);
 
 } // namespace dbtest

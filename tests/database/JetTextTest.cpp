@@ -44,11 +44,13 @@ TEST(JetText, FirstCharacterSitsAfterMarkerAndModeSwitchesInCompressedText)
     EXPECT_EQ(Patched({0xFF, 0xFE, 'C', ':', '\\', 'x'}, QStringLiteral("E:\\x")),
               (std::vector<uint8_t>{0xFF, 0xFE, 'E', ':', '\\', 'x'}));
     // A writer may switch to two-byte characters before the first one.
-    const std::vector<uint8_t> switched{0xFF, 0xFE, 0x00, 'C', 0x00, 0x00, ':', '\\', 0x00, 0x1C, 0x04};
+    const std::vector<uint8_t> switched{0xFF, 0xFE, 0x00, 'C',  0x00, 0x00,
+                                        ':',  '\\', 0x00, 0x1C, 0x04};
     const StoredText stored = Decode(switched);
     EXPECT_EQ(stored.text, QStringLiteral("C:\\") + QChar(0x041C));
-    EXPECT_EQ(Patched(switched, QStringLiteral("D:\\") + QChar(0x041C)),
-              (std::vector<uint8_t>{0xFF, 0xFE, 0x00, 'D', 0x00, 0x00, ':', '\\', 0x00, 0x1C, 0x04}));
+    EXPECT_EQ(
+        Patched(switched, QStringLiteral("D:\\") + QChar(0x041C)),
+        (std::vector<uint8_t>{0xFF, 0xFE, 0x00, 'D', 0x00, 0x00, ':', '\\', 0x00, 0x1C, 0x04}));
 }
 
 TEST(JetText, CompressedTextDecodesAsLibmdbDoes)
@@ -82,8 +84,8 @@ TEST(JetText, ChangesThatWouldAlterTheStoredBytesElsewhereAreRefused)
     EXPECT_FALSE(Refusal({'C', 0, ':', 0}, QStringLiteral("C:\\")).isEmpty());
     EXPECT_FALSE(Refusal({0xFF, 0xFE, 'a', 'b', 'c'}, QStringLiteral("ab")).isEmpty());
     // A two-byte character in a one-byte place of a compressed text.
-    EXPECT_FALSE(Refusal({0xFF, 0xFE, 'a', 'b', 'c'}, QStringLiteral("a") + QChar(0x041C) +
-                                                          QStringLiteral("c"))
+    EXPECT_FALSE(Refusal({0xFF, 0xFE, 'a', 'b', 'c'},
+                         QStringLiteral("a") + QChar(0x041C) + QStringLiteral("c"))
                      .isEmpty());
     // A character ending in a zero byte among two-byte characters would read as a switch.
     EXPECT_FALSE(Refusal({0xFF, 0xFE, 0x00, 0x1C, 0x04}, QString(QChar(0x0100))).isEmpty());

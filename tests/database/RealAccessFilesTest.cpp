@@ -150,6 +150,7 @@ INSTANTIATE_TEST_SUITE_P(
     [](const testing::TestParamInfo<Case>& info) {
         QString name = QString::fromLatin1(info.param.file).section(QLatin1Char('.'), 0, 0) +
                        QLatin1Char('_') + QLatin1String(info.param.column);
-        return name.replace(QRegularExpression(QStringLiteral("[^A-Za-z0-9_]")), QStringLiteral("_"))
+        return name
+            .replace(QRegularExpression(QStringLiteral("[^A-Za-z0-9_]")), QStringLiteral("_"))
             .toStdString();
     });

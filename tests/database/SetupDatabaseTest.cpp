@@ -19,11 +19,15 @@ namespace {
 
 using Column = std::vector<std::optional<QString>>;
 
-QString Path(const char* text) { return QString::fromUtf8(text); }
+QString Path(const char* text)
+{
+    return QString::fromUtf8(text);
+}
 
 ino_t Inode(const QString& file)
 {
-    struct stat st {};
+    struct stat st {
+    };
     stat(QFile::encodeName(file).constData(), &st);
     return st.st_ino;
 }
@@ -39,7 +43,7 @@ class Relocation : public testing::Test
 {
 protected:
     // A database with the four columns, one or two rows each.
-    QString Database(std::vector<jet4::TableSpec> tables = {})
+    QString Database(std::vector<jet4::TableData> tables = {})
     {
         if (tables.empty())
             tables = {KestrelTable("tAPR", {"APRImagePath"}, {{"C:\\APR\\a.bmp"}}),
@@ -71,7 +75,8 @@ TEST_F(Relocation, ArgumentGivesTheDatabasePathAndUpperCaseLetters)
     const dbtest::RunResult run = dbtest::Relocate(Path("e:\\;f:"), QString());
     EXPECT_EQ(run.exitStatus, 1);
     EXPECT_TRUE(run.transcript.startsWith(QStringLiteral("message: ")));
-    EXPECT_TRUE(run.transcript.contains(QStringLiteral("e:\\\\Kestrel.mdb"))) << run.transcript.toStdString();
+    EXPECT_TRUE(run.transcript.contains(QStringLiteral("e:\\\\Kestrel.mdb")))
+        << run.transcript.toStdString();
 
     const QString db = Database();
     EXPECT_EQ(dbtest::Relocate(Path("e:\\;f:"), db).exitStatus, 0);
@@ -103,12 +108,12 @@ TEST_F(Relocation, InvalidLettersAreRefusedBeforeTheDatabaseIsTouched)
 
 TEST_F(Relocation, EachColumnGetsItsDriveEmptyStaysEmptyAndNullBecomesEmpty)
 {
-    const QString db = Database(
-        {KestrelTable("tAPR", {"APRImagePath"}, {{"C:\\APR\\a.bmp"}, {Value()}}),
-         KestrelTable("tEc", {"LUT", "PAR"},
-                      {{"C:\\Ec\\1.lut", "D:\\Ec\\1.par"}, {Value(), "c:\\Ec\\2.par"}}),
-         KestrelTable("ImgInfo", {"FullPath"},
-                      {{"C:\\IMG\\0001.dcm"}, {""}, {Value()}, {"D:\\IMG\\0002.dcm"}})});
+    const QString db =
+        Database({KestrelTable("tAPR", {"APRImagePath"}, {{"C:\\APR\\a.bmp"}, {Value()}}),
+                  KestrelTable("tEc", {"LUT", "PAR"},
+                               {{"C:\\Ec\\1.lut", "D:\\Ec\\1.par"}, {Value(), "c:\\Ec\\2.par"}}),
+                  KestrelTable("ImgInfo", {"FullPath"},
+                               {{"C:\\IMG\\0001.dcm"}, {""}, {Value()}, {"D:\\IMG\\0002.dcm"}})});
     const dbtest::RunResult run = dbtest::Relocate(Path("E:\\;F:"), db);
     EXPECT_EQ(run.exitStatus, 0);
     EXPECT_EQ(run.transcript, QStringLiteral("relocated: tAPR.APRImagePath rows=2 changed=2\n"
@@ -137,26 +142,31 @@ TEST_F(Relocation, RunningTwiceLeavesWhatRunningOnceLeft)
     const ino_t inode = Inode(db);
     const dbtest::RunResult again = dbtest::Relocate(Path("E:\\;F:"), db);
     EXPECT_EQ(again.exitStatus, 0);
-    EXPECT_TRUE(again.transcript.contains(QStringLiteral("relocated: ImgInfo.FullPath rows=1 changed=0")));
+    EXPECT_TRUE(
+        again.transcript.contains(QStringLiteral("relocated: ImgInfo.FullPath rows=1 changed=0")));
     EXPECT_EQ(Bytes(db), once);
     EXPECT_EQ(Inode(db), inode); // nothing to change: the file is not even rewritten
 }
 
-// Sound behaviour: network and relative paths have no drive letter to replace.
+// Network and relative paths have no drive letter to replace.
 TEST_F(Relocation, OnlyValuesStartingWithADriveGetTheNewLetter)
 {
-    const QString db = Database(
-        {KestrelTable("tAPR", {"APRImagePath"}, {}), KestrelTable("tEc", {"LUT", "PAR"}, {}),
-         KestrelTable("ImgInfo", {"FullPath"},
-                      {{"\\\\server\\images\\1.dcm"}, {"IMG\\2.dcm"}, {"1:\\3.dcm"}, {"C:"},
-                       {"c:\\4.dcm"}, {"C"}})});
+    const QString db = Database({KestrelTable("tAPR", {"APRImagePath"}, {}),
+                                 KestrelTable("tEc", {"LUT", "PAR"}, {}),
+                                 KestrelTable("ImgInfo", {"FullPath"},
+                                              {{"\\\\server\\images\\1.dcm"},
+                                               {"IMG\\2.dcm"},
+                                               {"1:\\3.dcm"},
+                                               {"C:"},
+                                               {"c:\\4.dcm"},
+                                               {"C"}})});
     EXPECT_EQ(dbtest::Relocate(Path("E:;F:"), db).exitStatus, 0);
     EXPECT_EQ(dbtest::ReadColumn(db, "ImgInfo", "FullPath"),
               (Column{Path("\\\\server\\images\\1.dcm"), Path("IMG\\2.dcm"), Path("1:\\3.dcm"),
                       Path("F:"), Path("F:\\4.dcm"), Path("C")}));
 }
 
-// Sound behaviour: the original drops the open error silently.
+// A database that cannot be opened is named in one message; no pass runs.
 TEST_F(Relocation, ADatabaseThatCannotBeOpenedIsReportedByName)
 {
     const QString missing = m_dir.filePath(QStringLiteral("Missing.mdb"));
@@ -176,7 +186,7 @@ TEST_F(Relocation, ADatabaseThatCannotBeOpenedIsReportedByName)
     EXPECT_FALSE(run.transcript.contains(QStringLiteral("relocated:")));
 }
 
-// Sound behaviour: Jet's lock file means the acquisition application has it open.
+// Jet's lock file means the acquisition application has the database open.
 TEST_F(Relocation, ALockFileBesideTheDatabaseRefusesTheRelocation)
 {
     const QString db = Database();
@@ -195,10 +205,10 @@ TEST_F(Relocation, ALockFileBesideTheDatabaseRefusesTheRelocation)
 // rows before stay changed, the other passes run, the exit status tells.
 TEST_F(Relocation, AFailingPassStopsAtTheRowItCannotChange)
 {
-    jet4::TableSpec tEc = KestrelTable("tEc", {"LUT", "PAR"},
+    jet4::TableData tEc = KestrelTable("tEc", {"LUT", "PAR"},
                                        {{"C:\\1.lut", "C:\\1.par"}, {"C:\\2.lut", "C:\\2.par"}});
     tEc.columns[1].indexed = true;
-    jet4::TableSpec images = KestrelTable("ImgInfo", {}, {});
+    jet4::TableData images = KestrelTable("ImgInfo", {}, {});
     images.columns.push_back({QStringLiteral("FullPath"), jet4::Type::Memo});
     images.rows = {{1, "C:\\1.dcm"}, {2, "C:\\2.dcm"}, {3, Value()}, {4, "C:\\4.dcm"}};
     const QString db =
@@ -228,10 +238,11 @@ TEST_F(Relocation, AMissingTableIsReportedAndTheOtherPassesRun)
     EXPECT_EQ(run.exitStatus, 1);
     EXPECT_EQ(run.transcript.count(QStringLiteral("has no table tEc")), 2)
         << run.transcript.toStdString();
-    EXPECT_TRUE(run.transcript.contains(QStringLiteral("relocated: ImgInfo.FullPath rows=1 changed=1")));
+    EXPECT_TRUE(
+        run.transcript.contains(QStringLiteral("relocated: ImgInfo.FullPath rows=1 changed=1")));
 }
 
-// Sound behaviour: the database is replaced as a whole, so a crash leaves the
+// The database is replaced as a whole, so a crash leaves the
 // old or the new file, and no working copy stays behind.
 TEST_F(Relocation, TheDatabaseIsReplacedWholeAndNoCopyStaysBehind)
 {
@@ -240,7 +251,8 @@ TEST_F(Relocation, TheDatabaseIsReplacedWholeAndNoCopyStaysBehind)
     const ino_t inode = Inode(db);
     EXPECT_EQ(dbtest::Relocate(Path("E:;F:"), db).exitStatus, 0);
     EXPECT_NE(Inode(db), inode);
-    struct stat st {};
+    struct stat st {
+    };
     stat(QFile::encodeName(db).constData(), &st);
     EXPECT_EQ(st.st_mode & 07777, 0640u); // the new file keeps the old one's permissions
     EXPECT_EQ(QDir(m_dir.path()).entryList(QDir::Files), QStringList{"Kestrel.mdb"});

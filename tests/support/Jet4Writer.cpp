@@ -105,7 +105,7 @@ struct Page {
 };
 
 struct ColumnInfo {
-    Column spec;
+    Column declared;
     uint8_t code = kText;
     int number = 0;
     bool fixed = false;
@@ -164,8 +164,8 @@ struct Writer::Impl {
 
     void Write(uint32_t number, const uint8_t* bytes)
     {
-        if (!file.seek(qint64(number) * kPage) || file.write(reinterpret_cast<const char*>(bytes),
-                                                             kPage) != kPage)
+        if (!file.seek(qint64(number) * kPage) ||
+            file.write(reinterpret_cast<const char*>(bytes), kPage) != kPage)
             throw std::runtime_error("cannot write " + file.fileName().toStdString());
     }
     void Write(const Page& page) { Write(page.number, page.bytes.data()); }
@@ -191,9 +191,9 @@ int Writer::Impl::AddTable(const QString& name,
     t.name = name;
     t.system = system;
     int varCount = 0;
-    for (const auto& [spec, code] : columns) {
+    for (const auto& [declared, code] : columns) {
         ColumnInfo c;
-        c.spec = spec;
+        c.declared = declared;
         c.code = code;
         c.number = int(t.columns.size());
         c.fixed = c.code == kInt16 || c.code == kInt32;
@@ -202,7 +202,7 @@ int Writer::Impl::AddTable(const QString& name,
             c.fixedOffset = t.fixedSize;
             t.fixedSize += c.length;
         } else {
-            c.length = c.code == kText ? 2 * spec.maxChars : 0;
+            c.length = c.code == kText ? 2 * declared.maxChars : 0;
             c.varIndex = varCount++;
             t.varOrder.push_back(c.number);
         }
@@ -228,7 +228,7 @@ void Writer::Impl::LayOut()
     for (size_t i = 1; i < tables.size(); ++i) {
         tables[i].definitionPage = page++;
         for (const ColumnInfo& c : tables[i].columns)
-            indexed = indexed || c.spec.indexed;
+            indexed = indexed || c.declared.indexed;
     }
     if (indexed)
         leafPage = page++;
@@ -260,10 +260,11 @@ uint32_t Writer::Impl::AddLongValue(const std::vector<uint8_t>& row)
 
 std::vector<uint8_t> Writer::Impl::Memo(const ColumnInfo& c, const QString& text)
 {
-    const std::vector<uint8_t> data = EncodeText(text, c.spec.compressed && text.size() <= 1024);
-    MemoPlace place = c.spec.memo;
+    const std::vector<uint8_t> data =
+        EncodeText(text, c.declared.compressed && text.size() <= 1024);
+    MemoPlace place = c.declared.memo;
     if (place == MemoPlace::Auto)
-        place = data.size() <= 64 ? MemoPlace::Inline
+        place = data.size() <= 64     ? MemoPlace::Inline
                 : data.size() <= 4000 ? MemoPlace::OneRow
                                       : MemoPlace::Chain;
     if (data.empty())
@@ -280,7 +281,7 @@ std::vector<uint8_t> Writer::Impl::Memo(const ColumnInfo& c, const QString& text
         Append32(out, AddLongValue(data));
         Append32(out, 0);
     } else {
-        const size_t piece = c.spec.chainPiece > 0 ? size_t(c.spec.chainPiece) : 4000;
+        const size_t piece = c.declared.chainPiece > 0 ? size_t(c.declared.chainPiece) : 4000;
         uint32_t next = 0; // the pieces go last first, so each knows its successor
         for (size_t end = data.size(); end > 0;) {
             const size_t begin = (end - 1) / piece * piece;
@@ -321,7 +322,7 @@ std::vector<uint8_t> Writer::Impl::Row(Table& t, const std::vector<Value>& value
         if (v.null)
             continue;
         const std::vector<uint8_t> data =
-            c.code == kMemo ? Memo(c, v.text) : EncodeText(v.text, c.spec.compressed);
+            c.code == kMemo ? Memo(c, v.text) : EncodeText(v.text, c.declared.compressed);
         row.insert(row.end(), data.begin(), data.end());
     }
     if (!t.varOrder.empty()) {
@@ -383,11 +384,11 @@ std::vector<uint8_t> Writer::Impl::UsageMap(const std::vector<uint32_t>& pages)
 }
 
 std::vector<uint8_t> Writer::Impl::Definition(const Table& t, uint32_t usage,
-                                               uint32_t freeSpace) const
+                                              uint32_t freeSpace) const
 {
     std::vector<const ColumnInfo*> indexed;
     for (const ColumnInfo& c : t.columns) {
-        if (c.spec.indexed)
+        if (c.declared.indexed)
             indexed.push_back(&c);
     }
     const uint32_t columns = uint32_t(t.columns.size());
@@ -418,13 +419,13 @@ std::vector<uint8_t> Writer::Impl::Definition(const Table& t, uint32_t usage,
         if (c.code == kText || c.code == kMemo)
             Put16(&e[11], 0x0409); // general sort order
         e[15] = c.fixed ? 0x03 : 0x02;
-        e[16] = (c.code == kText || c.code == kMemo) && c.spec.compressed ? 0x01 : 0x00;
+        e[16] = (c.code == kText || c.code == kMemo) && c.declared.compressed ? 0x01 : 0x00;
         Put16(&e[21], uint32_t(c.fixedOffset));
         Put16(&e[23], uint32_t(c.length));
         d.insert(d.end(), e.begin(), e.end());
     }
     for (const ColumnInfo& c : t.columns) {
-        const std::vector<uint8_t> name = Ucs2(c.spec.name);
+        const std::vector<uint8_t> name = Ucs2(c.declared.name);
         Append16(d, uint32_t(name.size()));
         d.insert(d.end(), name.begin(), name.end());
     }
@@ -445,7 +446,7 @@ std::vector<uint8_t> Writer::Impl::Definition(const Table& t, uint32_t usage,
         d.insert(d.end(), e.begin(), e.end());
     }
     for (const ColumnInfo* c : indexed) {
-        const std::vector<uint8_t> name = Ucs2(QLatin1String("IX_") + c->spec.name);
+        const std::vector<uint8_t> name = Ucs2(QLatin1String("IX_") + c->declared.name);
         Append16(d, uint32_t(name.size()));
         d.insert(d.end(), name.begin(), name.end());
     }
@@ -501,7 +502,10 @@ int Writer::AddTable(const QString& name, const std::vector<Column>& columns)
     return d->AddTable(name, typed, false);
 }
 
-void Writer::SetEncodingKey(uint32_t key) { d->encodingKey = key; }
+void Writer::SetEncodingKey(uint32_t key)
+{
+    d->encodingKey = key;
+}
 
 void Writer::AddRow(int table, const std::vector<Value>& values, RowKind kind)
 {
@@ -571,11 +575,11 @@ void Writer::Finish()
     d->file.close();
 }
 
-void WriteDatabase(const QString& path, const std::vector<TableSpec>& tables)
+void WriteDatabase(const QString& path, const std::vector<TableData>& tables)
 {
     Writer writer(path);
     std::vector<int> handles;
-    for (const TableSpec& t : tables)
+    for (const TableData& t : tables)
         handles.push_back(writer.AddTable(t.name, t.columns));
     for (size_t i = 0; i < tables.size(); ++i) {
         for (const std::vector<Value>& row : tables[i].rows)

@@ -65,13 +65,13 @@ private:
     std::unique_ptr<Impl> d;
 };
 
-struct TableSpec {
+struct TableData {
     QString name;
     std::vector<Column> columns;
     std::vector<std::vector<Value>> rows;
 };
 
-void WriteDatabase(const QString& path, const std::vector<TableSpec>& tables);
+void WriteDatabase(const QString& path, const std::vector<TableData>& tables);
 
 // A text as Jet 4 stores it: UCS-2, or FF FE and the compressed form when
 // compress is set and that is shorter.
