@@ -8,8 +8,7 @@
 
 #include <memory>
 
-namespace Ui
-{
+namespace Ui {
 class DetectorKonica;
 }
 

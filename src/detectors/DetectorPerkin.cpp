@@ -7,8 +7,7 @@
 
 #include <cctype>
 
-namespace
-{
+namespace {
 
 constexpr const char* kSection = "DETPERKIN";
 

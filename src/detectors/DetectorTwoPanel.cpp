@@ -3,12 +3,7 @@
 #include "app/AppPaths.h"
 #include "platform/FileAttributes.h"
 
-#include <QLineEdit>
-#include <QRegularExpression>
-#include <QRegularExpressionValidator>
-
-namespace
-{
+namespace {
 
 constexpr int kFirstField = 1030;
 constexpr int kSecondField = 1031;
@@ -109,11 +104,8 @@ void CDetectorTwoPanel::ClampMargins()
 
 void CDetectorTwoPanel::SetDigitsOnly(const std::vector<int>& ids)
 {
-    static const QRegularExpression digits(QStringLiteral("[0-9]*"));
-    for (int id : ids) {
-        if (auto* edit = qobject_cast<QLineEdit*>(GetDlgItem(id)))
-            edit->setValidator(new QRegularExpressionValidator(digits, edit));
-    }
+    for (int id : ids)
+        SetDigitsOnly(id);
 }
 
 void CDetectorTwoPanel::SetHidden(const std::vector<int>& ids)

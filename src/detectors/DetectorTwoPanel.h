@@ -71,8 +71,8 @@ protected:
     void SetPanelSize(Panel panel, int width, int height);
     void ClampMargins();
 
-    // Edits that take digits only when typed.
     void SetDigitsOnly(const std::vector<int>& ids);
+    using CDetector::SetDigitsOnly;
     void SetHidden(const std::vector<int>& ids);
 
 private:

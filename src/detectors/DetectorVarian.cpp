@@ -5,8 +5,7 @@
 #include "platform/CodePage.h"
 #include "platform/PageFactory.h"
 
-namespace
-{
+namespace {
 
 const VarianKeys kVarianKeys = {
     "DetVarian", "A_DetType", "B_DetType", {"A_MarginX", "A_MarginY", "B_MarginX", "B_MarginY"},

@@ -8,8 +8,7 @@
 #include <memory>
 #include <vector>
 
-namespace Ui
-{
+namespace Ui {
 class DetectorVarian;
 }
 

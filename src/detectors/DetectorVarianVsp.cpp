@@ -3,8 +3,7 @@
 
 #include "platform/PageFactory.h"
 
-namespace
-{
+namespace {
 
 const VarianKeys kVspKeys = {
     "VSP",

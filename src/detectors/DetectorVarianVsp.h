@@ -7,8 +7,7 @@
 
 #include <memory>
 
-namespace Ui
-{
+namespace Ui {
 class DetectorVarianVsp;
 }
 

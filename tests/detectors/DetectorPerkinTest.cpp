@@ -5,8 +5,7 @@
 
 #include <gtest/gtest.h>
 
-namespace
-{
+namespace {
 
 const QByteArray kHead = "[CONTROLPANNEL]\nDevice=21\nUseModeAED=0\n";
 

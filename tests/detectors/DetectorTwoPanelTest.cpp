@@ -6,8 +6,7 @@
 
 #include <gtest/gtest.h>
 
-namespace
-{
+namespace {
 
 bool Writable(const Workstation& ws)
 {

@@ -4,8 +4,7 @@
 
 #include <gtest/gtest.h>
 
-namespace
-{
+namespace {
 
 const QByteArray kHead = "[CONTROLPANNEL]\nDevice=25\n";
 
