@@ -8,6 +8,7 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QValidator>
 
 namespace {
 
@@ -328,6 +329,15 @@ ScriptDriver::Outcome ScriptDriver::Execute(const Line& line)
         if (auto* edit = qobject_cast<QLineEdit*>(w)) {
             if (edit->isReadOnly()) {
                 Fail(line, QStringLiteral("control %1 is read-only").arg(id));
+                return Outcome::Error;
+            }
+            // A person cannot type what the field refuses (digits-only, length).
+            QString probe = text;
+            int pos = 0;
+            if ((edit->validator() &&
+                 edit->validator()->validate(probe, pos) == QValidator::Invalid) ||
+                text.size() > edit->maxLength()) {
+                Fail(line, QStringLiteral("control %1 does not take that text").arg(id));
                 return Outcome::Error;
             }
             if (edit->text() == text)

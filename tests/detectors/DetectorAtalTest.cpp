@@ -38,8 +38,8 @@ TEST(AtalPage, SingleModesDisableAndSaveZeroDetectorBMargins)
 {
     Workstation ws;
     ws.WriteIni("[CONTROLPANNEL]\nDevice=20\n[SYSTEM]\nModality Mode=2\n"
-                "[ATAL]\nA_CUTX=4\nA_CUTY=8\nB_CUTX=30\nB_CUTY=40\nPATH=D:\\Atal\nDARKREFRESH=1\n");
-    const ScriptResult r = ws.Run("click 1033\ndump 1043\ntype 1134 \"-3\"\ntype 1135 \"16px\"\n"
+                "[ATAL]\nA_CUTX=-3\nA_CUTY=8\nB_CUTX=30\nB_CUTY=40\nPATH=D:\\Atal\nDARKREFRESH=1\n");
+    const ScriptResult r = ws.Run("click 1033\ndump 1043\ntype 1135 \"16\"\n"
                                   "type 1010 \"E:\\\\Atal2\"\nok\n");
     ASSERT_EQ(r.status, 0) << r.transcript.toStdString();
     EXPECT_TRUE(r.Control(1043).contains("enabled=0"));
@@ -51,6 +51,17 @@ TEST(AtalPage, SingleModesDisableAndSaveZeroDetectorBMargins)
     EXPECT_EQ(ws.Value("ATAL", "DetMode"), "0");
     EXPECT_EQ(ws.Value("ATAL", "PATH"), "E:\\Atal2");
     EXPECT_EQ(ws.Value("ATAL", "DARKREFRESH"), "1");
+}
+
+TEST(AtalPage, MarginFieldsTakeDigitsOnly)
+{
+    Workstation ws;
+    ws.WriteIni("[CONTROLPANNEL]\nDevice=20\n[ATAL]\nA_CUTX=4\n");
+    const QByteArray before = ws.Read("Kestrel.ini");
+    const ScriptResult r = ws.Run("type 1134 \"16px\"\nok\n");
+    EXPECT_EQ(r.status, 2);
+    EXPECT_EQ(r.Lines("error: "), QStringList{"error: 1: control 1134 does not take that text"});
+    EXPECT_EQ(ws.Read("Kestrel.ini"), before);
 }
 
 TEST(AtalPage, DualKeepsDetectorBAndSetsDetMode)

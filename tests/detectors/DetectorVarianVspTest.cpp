@@ -32,14 +32,14 @@ TEST(DetectorVarianVsp, ZeroMarginLeavesTheStoredValueAndModesSaveAsTyped)
     Workstation ws;
     ws.WriteIni(kHead + "[VSP]\nA_SIZE_DATA_L=40\nA_SIZE_DATA_T=15\n");
     const ScriptResult r = ws.Run("type 1060 \"0\"\ntype 1061 \"2000\"\ntype 1062 \"30\"\n"
-                                  "type 1064 \"5\"\ntype 1065 \"-1\"\nok\n");
+                                  "type 1064 \"5\"\ntype 1065 \"12\"\nok\n");
     ASSERT_EQ(r.status, 0) << r.transcript.toStdString();
     EXPECT_EQ(ws.Value("VSP", "A_SIZE_DATA_L"), "40");
     EXPECT_EQ(ws.Value("VSP", "A_SIZE_DATA_T"), "15") << "out of range counts as 0";
     EXPECT_EQ(ws.Value("VSP", "B_SIZE_DATA_L"), "30");
     EXPECT_FALSE(ws.HasKey("VSP", "B_SIZE_DATA_T"));
     EXPECT_EQ(ws.Value("VSP", "A_MODE"), "5");
-    EXPECT_EQ(ws.Value("VSP", "B_MODE"), "-1");
+    EXPECT_EQ(ws.Value("VSP", "B_MODE"), "12");
     EXPECT_FALSE(ws.HasKey("VSP", "A_DetType"));
     EXPECT_FALSE(ws.HasKey("DetVarian", "A_DetType"));
     EXPECT_FALSE(ws.HasKey("VSP", "B_Append"));
