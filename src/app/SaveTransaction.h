@@ -4,6 +4,12 @@
 // between see them, and each touched file is replaced once at the end. A file
 // that cannot be replaced keeps its old content whole; the user is told which
 // and why, and the run ends with status 1.
+//
+// Before a file is replaced its present content is kept in backup/ beside it.
+// In scripted mode every key the save changed is written to the transcript
+// ("change: FILE [Section] Key: "old" -> "new"", in the order written; FILE is
+// the bare name for files of the workstation folder). In a dry run the same
+// lines are written and nothing is: later reads see the unwritten content.
 #include <functional>
 
 class QWidget;

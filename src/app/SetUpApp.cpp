@@ -1,10 +1,12 @@
 #include "app/SetUpApp.h"
 
 #include "app/AppPaths.h"
+#include "app/Backup.h"
 #include "app/SetUpDlg.h"
 #include "database/SetupDatabase.h"
 #include "platform/FileAttributes.h"
 #include "platform/MessageBox.h"
+#include "platform/Profile.h"
 #include "platform/ScriptDriver.h"
 #include "platform/Transcript.h"
 #include "settings/Ini.h"
@@ -72,7 +74,15 @@ int CSetUpApp::InitInstance(const StartOptions& options)
     m_strArgPart2.clear();
     if (!options.argument.isEmpty())
         return RunRelocationMode(options);
-    return RunSettingsMode(options);
+    if (options.restore) {
+        return backup::RestoreFromCommandLine(
+            options.dir.isEmpty() ? QCoreApplication::applicationDirPath() : options.dir,
+            options.restoreIndex);
+    }
+    profile::SetDryRun(options.dryRun);
+    const int status = RunSettingsMode(options);
+    profile::SetDryRun(false);
+    return status;
 }
 
 int CSetUpApp::RunRelocationMode(const StartOptions& options)

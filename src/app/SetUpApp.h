@@ -10,6 +10,8 @@ struct StartOptions {
     QString scriptFile;    // --script FILE ("-" for standard input)
     bool headless = false; // --headless
     bool dryRun = false;   // --dry-run
+    bool restore = false;  // --restore [N]: list the backups or put one back
+    int restoreIndex = 0;  // N, counted from 1; 0 lists
     QString database;      // --database PATH (relocation mode)
     QByteArray argument;   // the plain argument: selects the relocation mode
     QString screenshots;   // --screenshots DIR: one picture per tab, then Cancel

@@ -16,6 +16,7 @@ const char kUsage[] =
     "  kestrel-setup [--dir FOLDER]                 settings mode, on screen\n"
     "  kestrel-setup [--dir FOLDER] --script FILE   scripted settings mode (FILE may be -)\n"
     "  kestrel-setup [--dir FOLDER] --headless      settings mode without a window or actions\n"
+    "  kestrel-setup [--dir FOLDER] --restore [N]   list the backups, or put backup N back\n"
     "  kestrel-setup [--headless] \"E:\\;F:\" [--database PATH]\n"
     "                                               relocate image paths in Kestrel.mdb\n"
     "\n"
@@ -23,6 +24,7 @@ const char kUsage[] =
     "  --dir FOLDER      workstation folder (holds Kestrel.ini); default: the executable's\n"
     "  --script FILE     run the user actions in FILE, transcript on standard output\n"
     "  --headless        no window: message boxes go to standard output\n"
+    "  --dry-run         write nothing; print the keys a save would change\n"
     "  --database PATH   relocation mode: the database file to open\n"
     "  --screenshots DIR save a picture of every tab into DIR and quit\n"
     "  --help            show this text\n"
@@ -72,6 +74,14 @@ int main(int argc, char** argv)
             options.headless = true;
         } else if (!std::strcmp(a, "--dry-run")) {
             options.dryRun = true;
+        } else if (!std::strcmp(a, "--restore")) {
+            options.restore = true;
+            if (i + 1 < argc && argv[i + 1][0] >= '0' && argv[i + 1][0] <= '9') {
+                char* end = nullptr;
+                options.restoreIndex = int(std::strtol(argv[++i], &end, 10));
+                if (*end || options.restoreIndex < 1)
+                    return Refuse("--restore takes the number of a backup");
+            }
         } else if (!std::strncmp(a, "--", 2)) {
             return Refuse((std::string("unknown option ") + a).c_str());
         } else if (a[0] == '-' || a[0] == '/') {
@@ -83,10 +93,12 @@ int main(int argc, char** argv)
             return Refuse("only one plain argument is taken");
         }
     }
+    if (options.restore && !options.argument.isEmpty())
+        return Refuse("--restore takes the number of a backup");
     if (!options.database.isEmpty() && options.argument.isEmpty())
         return Refuse("--database is for the relocation mode");
 
-    const bool noScreen = options.headless || !options.scriptFile.isEmpty();
+    const bool noScreen = options.headless || options.restore || !options.scriptFile.isEmpty();
     if (noScreen && !qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     transcript::SetActive(noScreen);

@@ -1,19 +1,27 @@
 #include "platform/FileAttributes.h"
 
+#include "platform/Profile.h"
 #include "platform/ProfileInternal.h"
 
 #include <string>
+#include <unordered_map>
 #include <unordered_set>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
-namespace
-{
+namespace {
 
 std::unordered_set<std::string>& Written()
 {
     static std::unordered_set<std::string> written;
     return written;
+}
+
+std::unordered_map<std::string, bool>& Emulated()
+{
+    static std::unordered_map<std::string, bool> readOnly;
+    return readOnly;
 }
 
 } // namespace
@@ -25,14 +33,16 @@ DWORD GetFileAttributesA(LPCSTR fileName)
     if (!fileName || ::stat(fileName, &st) != 0)
         return INVALID_FILE_ATTRIBUTES;
     DWORD attributes = 0;
+    bool readOnly = !(st.st_mode & S_IWUSR);
     if (S_ISDIR(st.st_mode)) {
         attributes |= FILE_ATTRIBUTE_DIRECTORY;
     } else {
         const std::string path = profile::detail::CanonicalPath(fileName);
         if (Written().count(path) || profile::detail::HasPendingWrites(path))
             attributes |= FILE_ATTRIBUTE_ARCHIVE;
+        readOnly = fileattr::EmulatedReadOnly(path).value_or(readOnly);
     }
-    if (!(st.st_mode & S_IWUSR))
+    if (readOnly)
         attributes |= FILE_ATTRIBUTE_READONLY;
     return attributes ? attributes : FILE_ATTRIBUTE_NORMAL;
 }
@@ -48,11 +58,17 @@ BOOL SetFileAttributesA(LPCSTR fileName, DWORD attributes)
         mode &= ~mode_t(S_IWUSR | S_IWGRP | S_IWOTH);
     else
         mode |= S_IWUSR;
+    if (profile::DryRun()) {
+        // Only the owner (or the superuser) could change it for real.
+        if (st.st_uid != ::geteuid() && ::geteuid() != 0)
+            return FALSE;
+        Emulated()[profile::detail::CanonicalPath(fileName)] = !(mode & S_IWUSR);
+        return TRUE;
+    }
     return ::chmod(fileName, mode) == 0 ? TRUE : FALSE;
 }
 
-namespace fileattr
-{
+namespace fileattr {
 
 void NoteWritten(const char* fileName)
 {
@@ -63,6 +79,19 @@ void NoteWritten(const char* fileName)
 void ResetWritten()
 {
     Written().clear();
+}
+
+std::optional<bool> EmulatedReadOnly(const std::string& canonicalPath)
+{
+    const auto it = Emulated().find(canonicalPath);
+    if (it == Emulated().end())
+        return std::nullopt;
+    return it->second;
+}
+
+void ForgetEmulated()
+{
+    Emulated().clear();
 }
 
 } // namespace fileattr

@@ -6,6 +6,9 @@
 // "protect again when the attributes are exactly normal" does nothing.
 #include "platform/WinTypes.h"
 
+#include <optional>
+#include <string>
+
 constexpr DWORD FILE_ATTRIBUTE_READONLY = 0x01;
 constexpr DWORD FILE_ATTRIBUTE_DIRECTORY = 0x10;
 constexpr DWORD FILE_ATTRIBUTE_ARCHIVE = 0x20;
@@ -20,4 +23,9 @@ namespace fileattr {
 void NoteWritten(const char* fileName);
 // Forget every mark (a new run in the same process, as tests do).
 void ResetWritten();
+
+// Dry run: SetFileAttributesA changes nothing on disk and keeps the read-only
+// state in memory. What it holds for a file (canonical path), when anything.
+std::optional<bool> EmulatedReadOnly(const std::string& canonicalPath);
+void ForgetEmulated();
 } // namespace fileattr

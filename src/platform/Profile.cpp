@@ -12,11 +12,11 @@
 #include <cstdlib>
 #include <cstring>
 #include <unordered_map>
+#include <unordered_set>
 
 using namespace profile::detail;
 
-namespace
-{
+namespace {
 
 // The parse of a file as it was last seen. A copy taken too soon after the
 // file's last change keeps the bytes it was parsed from, so that a later
@@ -35,13 +35,23 @@ struct PendingFile {
     std::vector<Edit> edits;
 };
 
+// A write of the open transaction, as asked for (canonical path).
+struct LogEntry {
+    std::string path;
+    Edit edit;
+};
+
 struct State {
     std::unordered_map<std::string, std::string> canonical;
     std::unordered_map<std::string, CacheEntry> cache;
     bool inTransaction = false;
     std::vector<std::string> order; // canonical paths in the order first written
     std::unordered_map<std::string, PendingFile> pending;
+    std::vector<LogEntry> log;
     std::vector<profile::WriteFailure> failures;
+    // Dry run: what the files would hold, by canonical path.
+    bool dryRun = false;
+    std::unordered_map<std::string, Document> dryContent;
 };
 
 State& St()
@@ -99,6 +109,18 @@ CacheEntry* Current(const std::string& path, int& error)
     return &entry;
 }
 
+// The file's content outside the open transaction: in a dry run what the
+// earlier (unwritten) saves left, else the file itself. `error` as Current.
+const Document* Committed(const std::string& path, int& error)
+{
+    State& s = St();
+    error = 0;
+    if (const auto d = s.dryContent.find(path); d != s.dryContent.end())
+        return &d->second;
+    const CacheEntry* entry = Current(path, error);
+    return entry ? &entry->doc : nullptr;
+}
+
 const Document* ReadDocument(const char* fileName)
 {
     if (!fileName || !*fileName)
@@ -108,8 +130,18 @@ const Document* ReadDocument(const char* fileName)
     if (const auto p = s.pending.find(path); p != s.pending.end())
         return &p->second.doc;
     int error = 0;
-    const CacheEntry* entry = Current(path, error);
-    return entry ? &entry->doc : nullptr;
+    return Committed(path, error);
+}
+
+// Empty when a write may go ahead, else a short reason. In a dry run a file
+// whose attributes were changed in memory is judged by them.
+std::string WritableReason(const std::string& path)
+{
+    if (St().dryRun) {
+        if (const auto readOnly = fileattr::EmulatedReadOnly(path))
+            return *readOnly ? "File is read-only" : std::string();
+    }
+    return CheckWritable(path);
 }
 
 // A read copies at most size - 1 bytes and returns how many it copied.
@@ -166,7 +198,22 @@ void Fail(const std::string& path, const std::string& reason)
 // Outside a transaction: the file is replaced at once.
 BOOL WriteNow(const char* fileName, const std::string& path, const Edit& edit)
 {
+    State& s = St();
     int error = 0;
+    if (s.dryRun) {
+        const Document* doc = Committed(path, error);
+        if (!doc)
+            return FALSE;
+        if (!doc->Changes(edit))
+            return TRUE;
+        if (!WritableReason(path).empty())
+            return FALSE;
+        Document changed = *doc;
+        changed.Apply(edit);
+        s.dryContent[path] = std::move(changed);
+        fileattr::NoteWritten(fileName);
+        return TRUE;
+    }
     CacheEntry* entry = Current(path, error);
     if (!entry)
         return FALSE; // a file that cannot be read is never overwritten
@@ -194,26 +241,32 @@ BOOL Stage(const char* fileName, const std::string& path, const Edit& edit)
 {
     State& s = St();
     if (const auto p = s.pending.find(path); p != s.pending.end()) {
-        if (p->second.doc.Apply(edit))
+        if (p->second.doc.Apply(edit)) {
             p->second.edits.push_back(edit);
+            s.log.push_back({path, edit});
+        }
         return TRUE;
     }
     int error = 0;
-    const CacheEntry* entry = Current(path, error);
-    if (!entry) {
+    const Document* doc = Committed(path, error);
+    if (!doc) {
         Fail(fileName, std::strerror(error));
         return FALSE;
     }
-    if (!entry->doc.Changes(edit))
+    if (!doc->Changes(edit))
         return TRUE;
-    if (std::string reason = CheckWritable(path); !reason.empty()) {
+    if (std::string reason = WritableReason(path); !reason.empty()) {
         Fail(fileName, reason);
         return FALSE;
     }
-    PendingFile pending{fileName, entry->stamp, entry->doc, {edit}};
+    FileStamp base;
+    if (const auto c = s.cache.find(path); c != s.cache.end())
+        base = c->second.stamp;
+    PendingFile pending{fileName, base, *doc, {edit}};
     pending.doc.Apply(edit);
     s.pending.emplace(path, std::move(pending));
     s.order.push_back(path);
+    s.log.push_back({path, edit});
     return TRUE;
 }
 
@@ -250,8 +303,7 @@ std::string CommitFile(const std::string& path, PendingFile& pending)
 
 } // namespace
 
-namespace profile::detail
-{
+namespace profile::detail {
 
 const std::string& CanonicalPath(const char* path)
 {
@@ -338,8 +390,7 @@ BOOL WritePrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR value, LPCSTR
     return St().inTransaction ? Stage(fileName, path, edit) : WriteNow(fileName, path, edit);
 }
 
-namespace profile
-{
+namespace profile {
 
 void BeginTransaction()
 {
@@ -354,15 +405,15 @@ std::vector<WriteFailure> CommitTransaction()
     std::vector<WriteFailure> failures = std::move(s.failures);
     for (const std::string& path : s.order) {
         PendingFile& pending = s.pending.at(path);
-        if (std::string reason = CommitFile(path, pending); !reason.empty())
+        if (s.dryRun)
+            s.dryContent[path] = std::move(pending.doc);
+        else if (std::string reason = CommitFile(path, pending); !reason.empty()) {
             failures.push_back({pending.path, reason});
-        else
-            fileattr::NoteWritten(pending.path.c_str());
+            continue;
+        }
+        fileattr::NoteWritten(pending.path.c_str());
     }
-    s.pending.clear();
-    s.order.clear();
-    s.failures.clear();
-    s.inTransaction = false;
+    RollbackTransaction();
     return failures;
 }
 
@@ -371,6 +422,7 @@ void RollbackTransaction()
     State& s = St();
     s.pending.clear();
     s.order.clear();
+    s.log.clear();
     s.failures.clear();
     s.inTransaction = false;
 }
@@ -387,6 +439,54 @@ std::vector<std::string> PendingFiles()
     for (const std::string& path : s.order)
         paths.push_back(s.pending.at(path).path);
     return paths;
+}
+
+std::vector<Change> PendingChanges()
+{
+    State& s = St();
+    std::vector<Change> changes;
+    std::unordered_set<std::string> seen; // path, section and key, folded
+    auto add = [&](const std::string& path, const std::string& section, std::string key) {
+        const PendingFile& pending = s.pending.at(path);
+        if (!seen.insert(path + '\0' + Fold(section) + '\0' + Fold(key)).second)
+            return;
+        int error = 0;
+        const Document* before = Committed(path, error);
+        Change change{pending.path, section, std::move(key), std::nullopt, std::nullopt};
+        if (before) {
+            if (const auto value = before->Value(section, change.key))
+                change.before = std::string(*value);
+        }
+        if (const auto value = pending.doc.Value(section, change.key))
+            change.after = std::string(*value);
+        if (change.before != change.after)
+            changes.push_back(std::move(change));
+    };
+    for (const LogEntry& entry : s.log) {
+        if (entry.edit.key) {
+            add(entry.path, entry.edit.section, *entry.edit.key);
+            continue;
+        }
+        int error = 0;
+        const Document* before = Committed(entry.path, error);
+        const std::string names = before ? before->KeyNames(entry.edit.section) : std::string();
+        for (std::size_t at = 0; at < names.size(); at = names.find('\0', at) + 1)
+            add(entry.path, entry.edit.section, names.substr(at, names.find('\0', at) - at));
+    }
+    return changes;
+}
+
+void SetDryRun(bool on)
+{
+    State& s = St();
+    s.dryRun = on;
+    s.dryContent.clear();
+    fileattr::ForgetEmulated();
+}
+
+bool DryRun()
+{
+    return St().dryRun;
 }
 
 void ClearCache()

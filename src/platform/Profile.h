@@ -5,6 +5,7 @@
 // rules the settings store relies on.
 #include "platform/WinTypes.h"
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -33,6 +34,27 @@ bool InTransaction();
 
 // Paths (as given) that have pending writes in the open transaction.
 std::vector<std::string> PendingFiles();
+
+// One key that the open transaction changes: the value a read returns before
+// the transaction and after it (nullopt: no such key). Values are compared as
+// reads return them, so rewriting a key with what it already holds is no
+// change.
+struct Change {
+    std::string path; // the file as the caller first named it
+    std::string section, key;
+    std::optional<std::string> before, after;
+};
+
+// The keys the open transaction changes, in the order they were first
+// written; a deleted section gives one change per key it held.
+std::vector<Change> PendingChanges();
+
+// Dry run: commits and writes outside a transaction keep the new content in
+// memory, where every later read sees it, and no file is touched; file
+// attributes set meanwhile are kept in memory as well. Switching it off
+// forgets all of it.
+void SetDryRun(bool on);
+bool DryRun();
 
 // Forget every cached parse (tests that rewrite files behind our back use it
 // only to prove the cache does not need it).

@@ -69,7 +69,7 @@ bool Workstation::HasKey(const char* section, const char* key, const QString& na
     return ini.GetString(section, key, "\x01missing") != "\x01missing";
 }
 
-ScriptResult Workstation::Run(const QString& script) const
+ScriptResult Workstation::Run(const QString& script, bool dryRun) const
 {
     QTemporaryFile file;
     file.open();
@@ -84,6 +84,7 @@ ScriptResult Workstation::Run(const QString& script) const
     StartOptions options;
     options.dir = Dir();
     options.scriptFile = file.fileName();
+    options.dryRun = dryRun;
     result.status = theApp.InitInstance(options);
     transcript::SetSink(nullptr);
     return result;

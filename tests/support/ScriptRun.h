@@ -35,7 +35,8 @@ public:
     bool HasKey(const char* section, const char* key,
                 const QString& name = QStringLiteral("Kestrel.ini")) const;
 
-    ScriptResult Run(const QString& script) const;
+    // dryRun: as with --dry-run.
+    ScriptResult Run(const QString& script, bool dryRun = false) const;
 
 private:
     QTemporaryDir m_dir;
