@@ -89,9 +89,18 @@ TEST(DetectorDrtech1, SingleSaveWritesEveryKeyInOrder)
 {
     Workstation ws;
     ws.WriteIni("[CONTROLPANNEL]\nDevice=3\n");
-    const ScriptResult r = ws.Run("click 1033\nclick 1054\nselect 1009 2\n"
-                                  "arrow 1049 1\ntype 1042 \"1001\"\ntype 1064 \"\"\nok\n");
-    EXPECT_EQ(r.status, 0) << r.transcript.toStdString();
+    {
+        DirectPageScope scope(ws, false, 0);
+        CDetectorDrtech1 page;
+        ASSERT_TRUE(page.Create(nullptr, 0));
+        Click(page, 1033);
+        Click(page, 1054);
+        page.SetCurSel(1009, 2);
+        page.SetDlgItemText(1041, "2556");
+        page.SetDlgItemText(1042, "1001");
+        page.SetDlgItemText(1064, "");
+        page.OnOK();
+    }
     EXPECT_EQ(ws.Read(QStringLiteral("Kestrel.ini")),
               "[CONTROLPANNEL]\r\nDevice=3\r\n"
               "[DetectorDRTech]\r\nDualMode=0\r\nOpenTime=2\r\nCtrlExp=0\r\n"

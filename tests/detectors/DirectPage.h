@@ -9,6 +9,7 @@
 #include "settings/Ini.h"
 #include "support/ScriptRun.h"
 
+#include <QAbstractButton>
 #include <QFile>
 
 class DirectPageScope
@@ -45,3 +46,10 @@ private:
     bool m_wasActive;
     QString m_transcript;
 };
+
+// A user's click on a button of a page, handler included.
+inline void Click(CDialog& page, int id)
+{
+    if (auto* button = qobject_cast<QAbstractButton*>(page.GetDlgItem(id)))
+        button->click();
+}
