@@ -123,6 +123,7 @@ std::unique_ptr<JetFile> JetFile::Open(const QString& path)
     if (file->m_fd < 0)
         throw CDaoException(
             QStringLiteral("Cannot open the database %1: %2.").arg(shown, ErrorText(errno)));
+    file->m_identity = IdentityOf(path);
     file->OpenSession();
     if (::access(QFile::encodeName(path).constData(), W_OK) != 0)
         throw CDaoException(
@@ -393,6 +394,16 @@ void JetFile::MakeWorkingCopy()
     m_onCopy = true;
 }
 
+JetFile::Identity JetFile::IdentityOf(const QString& path)
+{
+    struct stat st {
+    };
+    if (stat(QFile::encodeName(path).constData(), &st) != 0)
+        return {};
+    return {qint64(st.st_ino), qint64(st.st_size),
+            qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec};
+}
+
 void JetFile::Commit()
 {
     if (m_committed)
@@ -404,6 +415,13 @@ void JetFile::Commit()
     if (!m_onCopy) {
         m_committed = true;
         return;
+    }
+    if (!FindLockFile(QFileInfo(m_path)).isEmpty() || !(IdentityOf(m_path) == m_identity)) {
+        m_failed = true;
+        throw CDaoException(QStringLiteral("The database %1 was opened or changed by another "
+                                           "program during the relocation; it was left as it "
+                                           "was.")
+                                .arg(DisplayPath()));
     }
     if (fsync(m_fd) != 0)
         Fail(QStringLiteral("Cannot save the relocated database %1").arg(DisplayPath()), errno);

@@ -87,8 +87,19 @@ private:
     void MakeWorkingCopy();
     [[noreturn]] void Fail(const QString& what, int error);
 
+    // Who the file was when opened: the copy replaces only that file.
+    struct Identity {
+        qint64 inode = 0, size = 0, modified = 0;
+        bool operator==(const Identity& o) const
+        {
+            return inode == o.inode && size == o.size && modified == o.modified;
+        }
+    };
+    static Identity IdentityOf(const QString& path);
+
     QString m_path;
     QString m_copyPath;
+    Identity m_identity;
     std::unique_ptr<Session> m_session;
     int m_fd = -1;
     int m_pageSize = 0;

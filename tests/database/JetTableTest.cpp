@@ -193,3 +193,34 @@ TEST_F(JetTableTest, AnEncodedDatabaseIsRefused)
         EXPECT_TRUE(e.Message().contains(QLatin1String("encoded"))) << e.what();
     }
 }
+
+// The acquisition application may start while the relocation runs: a copy
+// made from the file as it was then must not replace what it has since.
+TEST_F(JetTableTest, TheCopyDoesNotReplaceAFileOpenedOrChangedMeanwhile)
+{
+    jet4::WriteDatabase(File(), {{"T", {{"Path", Type::Text}}, {{"C:\\a"}}}});
+    const QByteArray before = Bytes(File());
+    for (const bool lock : {true, false}) {
+        auto db = jet::JetFile::Open(File());
+        {
+            jet::JetTable t(*db, "T");
+            ASSERT_TRUE(t.Next());
+            t.Store(0, QStringLiteral("E:\\a"));
+            t.Flush();
+        }
+        if (lock) {
+            QFile(m_dir.filePath(QStringLiteral("test.ldb"))).open(QIODevice::WriteOnly);
+        } else {
+            QFile f(File());
+            f.open(QIODevice::Append);
+            f.write(QByteArray(4096, 0));
+        }
+        EXPECT_THROW(db->Commit(), CDaoException);
+        db.reset();
+        EXPECT_TRUE(Bytes(File()).startsWith(before));
+        EXPECT_FALSE(QFile::exists(File() + QStringLiteral(".relocating")));
+        QFile::remove(m_dir.filePath(QStringLiteral("test.ldb")));
+        QFile f(File());
+        f.resize(before.size());
+    }
+}
