@@ -346,11 +346,11 @@ QByteArray CDialog::GetLBText(int id, int index) const
     return QByteArray();
 }
 
-int CDialog::FindStringExact(int id, const QByteArray& text) const
+int CDialog::FindStringExact(int id, const QByteArray& text, Qt::CaseSensitivity cs) const
 {
     const int n = GetCount(id);
     for (int i = 0; i < n; ++i) {
-        if (GetLBText(id, i).compare(text, Qt::CaseInsensitive) == 0)
+        if (GetLBText(id, i).compare(text, cs) == 0)
             return i;
     }
     return -1;

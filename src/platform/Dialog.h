@@ -81,7 +81,9 @@ public:
     void SetCurSel(int id, int index); // -1 clears the selection
     int GetCurSel(int id) const;       // -1 when none
     QByteArray GetLBText(int id, int index) const;
-    int FindStringExact(int id, const QByteArray& text) const; // -1 when absent
+    // -1 when absent; list boxes compare without regard to case, as Win32 does.
+    int FindStringExact(int id, const QByteArray& text,
+                        Qt::CaseSensitivity cs = Qt::CaseInsensitive) const;
 
     // --- notifications ------------------------------------------------------
     void OnClicked(int id, std::function<void()> handler);

@@ -1,5 +1,6 @@
 #include "platform/ScriptDriver.h"
 
+#include "platform/CodePage.h"
 #include "platform/Controls.h"
 #include "platform/Dialog.h"
 #include "platform/Transcript.h"
@@ -149,10 +150,11 @@ CDialog* ScriptDriver::Target() const
     return m_host ? m_host->CurrentPage() : nullptr;
 }
 
-void ScriptDriver::Fail(const Line& line, const QString& reason)
+ScriptDriver::Outcome ScriptDriver::Fail(const Line& line, const QString& reason)
 {
     transcript::Line(QStringLiteral("error: %1: %2").arg(line.number).arg(transcript::Escape(reason)));
     m_aborted = true;
+    return Outcome::Error;
 }
 
 void ScriptDriver::DumpTabs() const
@@ -192,185 +194,187 @@ QWidget* ScriptDriver::ControlFor(const Line& line, const QString& idText, int* 
 
 ScriptDriver::Outcome ScriptDriver::Execute(const Line& line)
 {
-    if (!line.error.isEmpty()) {
-        Fail(line, line.error);
-        return Outcome::Error;
-    }
-    const QString cmd = line.words.value(0);
-    const int argc = line.words.size() - 1;
-    auto wrongArgs = [&] {
-        Fail(line, QStringLiteral("wrong arguments for %1").arg(cmd));
-        return Outcome::Error;
+    if (!line.error.isEmpty())
+        return Fail(line, line.error);
+    using Command = Outcome (ScriptDriver::*)(const Line&);
+    static const std::pair<const char*, Command> commands[] = {
+        {"tab", &ScriptDriver::DoTab},       {"folder", &ScriptDriver::DoFolder},
+        {"dump", &ScriptDriver::DoDump},     {"ok", &ScriptDriver::DoOkCancel},
+        {"cancel", &ScriptDriver::DoOkCancel}, {"click", &ScriptDriver::DoClick},
+        {"select", &ScriptDriver::DoSelect}, {"type", &ScriptDriver::DoType},
+        {"arrow", &ScriptDriver::DoArrow},
     };
+    const QString cmd = line.words.value(0);
+    for (const auto& command : commands) {
+        if (cmd == QLatin1String(command.first))
+            return (this->*command.second)(line);
+    }
+    return Fail(line, QStringLiteral("unknown command: %1").arg(cmd));
+}
 
-    if (cmd == QLatin1String("tab")) {
-        int index = 0;
-        if (argc != 1 || !ParseInt(line.words[1], &index))
-            return wrongArgs();
-        if (!m_modals.empty()) {
-            Fail(line, QStringLiteral("a dialog is open"));
-            return Outcome::Error;
-        }
-        if (index < 0 || index >= m_host->TabTexts().size()) {
-            Fail(line, QStringLiteral("no tab %1").arg(index));
-            return Outcome::Error;
-        }
-        m_host->SelectTab(index);
-        return Outcome::Continue;
-    }
-    if (cmd == QLatin1String("folder")) {
-        if (argc != 1)
-            return wrongArgs();
-        if (line.quoted[1])
-            m_pickerAnswers.push_back(line.words[1]);
-        else if (line.words[1] == QLatin1String("cancel"))
-            m_pickerAnswers.push_back(QString());
-        else
-            return wrongArgs();
-        return Outcome::Continue;
-    }
-    if (cmd == QLatin1String("dump")) {
-        if (argc > 1)
-            return wrongArgs();
-        CDialog* target = Target();
-        if (argc == 1) {
-            int id = 0;
-            if (!ParseInt(line.words[1], &id))
-                return wrongArgs();
-            if (!target || !target->GetDlgItem(id)) {
-                Fail(line, QStringLiteral("no control %1").arg(id));
-                return Outcome::Error;
-            }
-            DumpTabs();
-            transcript::Line(target->DumpLine(id));
-            return Outcome::Continue;
-        }
+ScriptDriver::Outcome ScriptDriver::WrongArguments(const Line& line)
+{
+    return Fail(line, QStringLiteral("wrong arguments for %1").arg(line.words.value(0)));
+}
+
+ScriptDriver::Outcome ScriptDriver::DoTab(const Line& line)
+{
+    int index = 0;
+    if (line.words.size() != 2 || !ParseInt(line.words[1], &index))
+        return WrongArguments(line);
+    if (!m_modals.empty())
+        return Fail(line, QStringLiteral("a dialog is open"));
+    if (index < 0 || index >= m_host->TabTexts().size())
+        return Fail(line, QStringLiteral("no tab %1").arg(index));
+    m_host->SelectTab(index);
+    return Outcome::Continue;
+}
+
+ScriptDriver::Outcome ScriptDriver::DoFolder(const Line& line)
+{
+    if (line.words.size() != 2)
+        return WrongArguments(line);
+    if (line.quoted[1])
+        m_pickerAnswers.push_back(line.words[1]);
+    else if (line.words[1] == QLatin1String("cancel"))
+        m_pickerAnswers.push_back(QString());
+    else
+        return WrongArguments(line);
+    return Outcome::Continue;
+}
+
+ScriptDriver::Outcome ScriptDriver::DoDump(const Line& line)
+{
+    if (line.words.size() > 2)
+        return WrongArguments(line);
+    CDialog* target = Target();
+    if (line.words.size() == 2) {
+        int id = 0;
+        if (!ParseInt(line.words[1], &id))
+            return WrongArguments(line);
+        if (!target || !target->GetDlgItem(id))
+            return Fail(line, QStringLiteral("no control %1").arg(id));
         DumpTabs();
-        if (target) {
-            for (int id : target->ControlIds())
-                transcript::Line(target->DumpLine(id));
-        }
+        transcript::Line(target->DumpLine(id));
         return Outcome::Continue;
     }
-    if (cmd == QLatin1String("ok") || cmd == QLatin1String("cancel")) {
-        if (argc != 0)
-            return wrongArgs();
-        const bool ok = cmd == QLatin1String("ok");
-        if (!m_modals.empty()) {
-            CDialog* dialog = m_modals.back();
-            ok ? dialog->OnOK() : dialog->OnCancel();
-            return Outcome::EndedModal;
-        }
-        m_mainEnded = true;
-        ok ? m_host->PressOK() : m_host->PressCancel();
-        return Outcome::EndedMain;
+    DumpTabs();
+    if (target) {
+        for (int id : target->ControlIds())
+            transcript::Line(target->DumpLine(id));
     }
+    return Outcome::Continue;
+}
 
+ScriptDriver::Outcome ScriptDriver::DoOkCancel(const Line& line)
+{
+    if (line.words.size() != 1)
+        return WrongArguments(line);
+    const bool ok = line.words[0] == QLatin1String("ok");
+    if (!m_modals.empty()) {
+        CDialog* dialog = m_modals.back();
+        ok ? dialog->OnOK() : dialog->OnCancel();
+        return Outcome::EndedModal;
+    }
+    m_mainEnded = true;
+    ok ? m_host->PressOK() : m_host->PressCancel();
+    return Outcome::EndedMain;
+}
+
+ScriptDriver::Outcome ScriptDriver::DoClick(const Line& line)
+{
+    if (line.words.size() != 2)
+        return WrongArguments(line);
     int id = 0;
-    if (cmd == QLatin1String("click")) {
-        if (argc != 1)
-            return wrongArgs();
-        auto* button = qobject_cast<QAbstractButton*>(ControlFor(line, line.words[1], &id));
-        if (m_aborted)
-            return Outcome::Error;
-        if (!button) {
-            Fail(line, QStringLiteral("control %1 is not a button").arg(id));
-            return Outcome::Error;
-        }
-        button->click();
-        return Outcome::Continue;
-    }
-    if (cmd == QLatin1String("select")) {
-        if (argc != 2)
-            return wrongArgs();
-        QWidget* w = ControlFor(line, line.words[1], &id);
-        if (m_aborted)
-            return Outcome::Error;
-        CDialog* target = Target();
-        int index = -1;
-        if (line.quoted[2]) {
-            for (int i = 0; i < target->GetCount(id); ++i) {
-                if (target->GetLBText(id, i) == line.words[2].toLatin1()) {
-                    index = i;
-                    break;
-                }
-            }
-        } else if (!ParseInt(line.words[2], &index)) {
-            return wrongArgs();
-        }
-        auto* combo = qobject_cast<QComboBox*>(w);
-        auto* list = qobject_cast<QListWidget*>(w);
-        if (!combo && !list) {
-            Fail(line, QStringLiteral("control %1 is not a list").arg(id));
-            return Outcome::Error;
-        }
-        if (index < 0 || index >= target->GetCount(id)) {
-            Fail(line, QStringLiteral("control %1 has no entry %2")
-                           .arg(id)
-                           .arg(line.quoted[2] ? QLatin1Char('"') + line.words[2] + QLatin1Char('"')
-                                               : line.words[2]));
-            return Outcome::Error;
-        }
-        if (combo) {
-            combo->setCurrentIndex(index);
-            emit combo->activated(index);
-        } else {
-            list->setCurrentRow(index);
-        }
-        return Outcome::Continue;
-    }
-    if (cmd == QLatin1String("type")) {
-        if (argc != 2 || !line.quoted[2])
-            return wrongArgs();
-        QWidget* w = ControlFor(line, line.words[1], &id);
-        if (m_aborted)
-            return Outcome::Error;
-        const QString text = line.words[2];
-        if (auto* edit = qobject_cast<QLineEdit*>(w)) {
-            if (edit->isReadOnly()) {
-                Fail(line, QStringLiteral("control %1 is read-only").arg(id));
-                return Outcome::Error;
-            }
-            // A person cannot type what the field refuses (digits-only, length).
-            QString probe = text;
-            int pos = 0;
-            if ((edit->validator() &&
-                 edit->validator()->validate(probe, pos) == QValidator::Invalid) ||
-                text.size() > edit->maxLength()) {
-                Fail(line, QStringLiteral("control %1 does not take that text").arg(id));
-                return Outcome::Error;
-            }
-            if (edit->text() == text)
-                emit edit->textChanged(text);
-            else
-                edit->setText(text);
-            return Outcome::Continue;
-        }
-        if (auto* combo = qobject_cast<QComboBox*>(w); combo && combo->isEditable()) {
-            combo->setCurrentIndex(-1);
-            if (combo->currentText() == text)
-                emit combo->editTextChanged(text);
-            else
-                combo->setEditText(text);
-            return Outcome::Continue;
-        }
-        Fail(line, QStringLiteral("control %1 takes no typing").arg(id));
+    QWidget* w = ControlFor(line, line.words[1], &id);
+    if (m_aborted)
         return Outcome::Error;
+    auto* button = qobject_cast<QAbstractButton*>(w);
+    if (!button)
+        return Fail(line, QStringLiteral("control %1 is not a button").arg(id));
+    button->click();
+    return Outcome::Continue;
+}
+
+ScriptDriver::Outcome ScriptDriver::DoSelect(const Line& line)
+{
+    if (line.words.size() != 3)
+        return WrongArguments(line);
+    int id = 0;
+    QWidget* w = ControlFor(line, line.words[1], &id);
+    if (m_aborted)
+        return Outcome::Error;
+    auto* combo = qobject_cast<QComboBox*>(w);
+    auto* list = qobject_cast<QListWidget*>(w);
+    if (!combo && !list)
+        return Fail(line, QStringLiteral("control %1 is not a list").arg(id));
+    CDialog* target = Target();
+    int index = -1;
+    if (line.quoted[2])
+        index = target->FindStringExact(id, ToCodePage(line.words[2]), Qt::CaseSensitive);
+    else if (!ParseInt(line.words[2], &index))
+        return WrongArguments(line);
+    if (index < 0 || index >= target->GetCount(id)) {
+        const QString entry = line.quoted[2] ? QLatin1Char('"') + line.words[2] + QLatin1Char('"')
+                                             : line.words[2];
+        return Fail(line, QStringLiteral("control %1 has no entry %2").arg(id).arg(entry));
     }
-    if (cmd == QLatin1String("arrow")) {
-        int delta = 0;
-        if (argc != 2 || !ParseInt(line.words[2], &delta))
-            return wrongArgs();
-        auto* updown = qobject_cast<CUpDownCtrl*>(ControlFor(line, line.words[1], &id));
-        if (m_aborted)
-            return Outcome::Error;
-        if (!updown) {
-            Fail(line, QStringLiteral("control %1 is not an up-down control").arg(id));
-            return Outcome::Error;
-        }
-        updown->press(delta);
+    if (combo) {
+        combo->setCurrentIndex(index);
+        emit combo->activated(index);
+    } else {
+        list->setCurrentRow(index);
+    }
+    return Outcome::Continue;
+}
+
+ScriptDriver::Outcome ScriptDriver::DoType(const Line& line)
+{
+    if (line.words.size() != 3 || !line.quoted[2])
+        return WrongArguments(line);
+    int id = 0;
+    QWidget* w = ControlFor(line, line.words[1], &id);
+    if (m_aborted)
+        return Outcome::Error;
+    const QString text = line.words[2];
+    if (auto* edit = qobject_cast<QLineEdit*>(w)) {
+        if (edit->isReadOnly())
+            return Fail(line, QStringLiteral("control %1 is read-only").arg(id));
+        // A person cannot type what the field refuses (digits-only, length).
+        QString probe = text;
+        int pos = 0;
+        if ((edit->validator() && edit->validator()->validate(probe, pos) == QValidator::Invalid) ||
+            text.size() > edit->maxLength())
+            return Fail(line, QStringLiteral("control %1 does not take that text").arg(id));
+        if (edit->text() == text)
+            emit edit->textChanged(text);
+        else
+            edit->setText(text);
         return Outcome::Continue;
     }
-    Fail(line, QStringLiteral("unknown command: %1").arg(cmd));
-    return Outcome::Error;
+    if (auto* combo = qobject_cast<QComboBox*>(w); combo && combo->isEditable()) {
+        // Typing leaves the box without a selected entry.
+        combo->setCurrentIndex(-1);
+        if (combo->currentText() == text)
+            emit combo->editTextChanged(text);
+        else
+            combo->setEditText(text);
+        return Outcome::Continue;
+    }
+    return Fail(line, QStringLiteral("control %1 takes no typing").arg(id));
+}
+
+ScriptDriver::Outcome ScriptDriver::DoArrow(const Line& line)
+{
+    int id = 0, delta = 0;
+    if (line.words.size() != 3 || !ParseInt(line.words[2], &delta))
+        return WrongArguments(line);
+    QWidget* w = ControlFor(line, line.words[1], &id);
+    if (m_aborted)
+        return Outcome::Error;
+    auto* updown = qobject_cast<CUpDownCtrl*>(w);
+    if (!updown)
+        return Fail(line, QStringLiteral("control %1 is not an up-down control").arg(id));
+    updown->press(delta);
+    return Outcome::Continue;
 }

@@ -57,9 +57,18 @@ private:
     enum class Outcome { Continue, EndedMain, EndedModal, Error };
 
     Outcome Execute(const Line& line);
+    Outcome DoTab(const Line& line);
+    Outcome DoFolder(const Line& line);
+    Outcome DoDump(const Line& line);
+    Outcome DoOkCancel(const Line& line);
+    Outcome DoClick(const Line& line);
+    Outcome DoSelect(const Line& line);
+    Outcome DoType(const Line& line);
+    Outcome DoArrow(const Line& line);
+    Outcome WrongArguments(const Line& line);
     CDialog* Target() const;
     QWidget* ControlFor(const Line& line, const QString& idText, int* id);
-    void Fail(const Line& line, const QString& reason);
+    Outcome Fail(const Line& line, const QString& reason);
     void DumpTabs() const;
 
     std::vector<Line> m_lines;
