@@ -231,9 +231,13 @@ void CSetUpDlg::SaveAll()
 
     if (g_Ini.GetString("Cor", "PixelSpacing2", "").isEmpty())
         g_Ini.WriteString("Cor", "PixelSpacing2", g_Ini.GetString("Cor", "PixelSpacing", ""));
-    if (!multi)
-        return;
+    if (multi)
+        CopySnapshots(first, second);
+}
 
+void CSetUpDlg::CopySnapshots(const std::optional<Snapshot>& first,
+                              const std::optional<Snapshot>& second) const
+{
     const int d1 = g_Ini.GetInt("Cor1", "Device", 0);
     const int d2 = g_Ini.GetInt("Cor2", "Device", 0);
     // A slot without a page has no snapshot: none of its values are copied.

@@ -61,6 +61,8 @@ private:
     Snapshot TakeSnapshot(int slot) const;
     void SaveAll();
     void CopySlot(const char* section, const Snapshot& snapshot) const;
+    void CopySnapshots(const std::optional<Snapshot>& first,
+                       const std::optional<Snapshot>& second) const;
     void OnDestroy();
 
     std::unique_ptr<Ui::SetUpDlg> m_ui;
