@@ -180,6 +180,8 @@ struct Writer::Impl {
     std::vector<uint8_t> UsageMap(const std::vector<uint32_t>& pages);
     std::vector<uint8_t> Definition(const Table& t, uint32_t usage, uint32_t freeSpace) const;
     std::vector<uint8_t> Header() const;
+    void WriteCatalog();
+    void WriteDefinitions();
 };
 
 int Writer::Impl::AddTable(const QString& name,
@@ -383,6 +385,64 @@ std::vector<uint8_t> Writer::Impl::UsageMap(const std::vector<uint32_t>& pages)
     return map;
 }
 
+namespace {
+
+void AppendName(std::vector<uint8_t>& d, const QString& text)
+{
+    const std::vector<uint8_t> name = Ucs2(text);
+    Append16(d, uint32_t(name.size()));
+    d.insert(d.end(), name.begin(), name.end());
+}
+
+// Column entries, then their names.
+void AppendColumns(std::vector<uint8_t>& d, const std::vector<ColumnInfo>& columns)
+{
+    for (const ColumnInfo& c : columns) {
+        std::vector<uint8_t> e(25, 0);
+        const bool text = c.code == kText || c.code == kMemo;
+        e[0] = c.code;
+        Put16(&e[5], uint32_t(c.number));
+        Put16(&e[7], uint32_t(c.fixed ? 0 : c.varIndex));
+        Put16(&e[9], uint32_t(c.number));
+        if (text)
+            Put16(&e[11], 0x0409); // general sort order
+        e[15] = c.fixed ? 0x03 : 0x02;
+        e[16] = text && c.declared.compressed ? 0x01 : 0x00;
+        Put16(&e[21], uint32_t(c.fixedOffset));
+        Put16(&e[23], uint32_t(c.length));
+        d.insert(d.end(), e.begin(), e.end());
+    }
+    for (const ColumnInfo& c : columns)
+        AppendName(d, c.declared.name);
+}
+
+// One single-column index per indexed column: its columns and first page,
+// then its logical entry, then its name.
+void AppendIndexes(std::vector<uint8_t>& d, const std::vector<const ColumnInfo*>& indexed,
+                   uint32_t leafPage)
+{
+    for (const ColumnInfo* c : indexed) {
+        std::vector<uint8_t> e(52, 0);
+        Put16(&e[4], uint32_t(c->number));
+        e[6] = 0x01; // ascending
+        for (int k = 1; k < 10; ++k)
+            Put16(&e[size_t(4 + 3 * k)], 0xFFFF);
+        Put32(&e[38], leafPage);
+        d.insert(d.end(), e.begin(), e.end());
+    }
+    for (uint32_t i = 0; i < indexed.size(); ++i) {
+        std::vector<uint8_t> e(28, 0);
+        Put32(&e[4], i);
+        Put32(&e[8], i);
+        Put32(&e[13], 0xFFFFFFFF); // not a foreign key
+        d.insert(d.end(), e.begin(), e.end());
+    }
+    for (const ColumnInfo* c : indexed)
+        AppendName(d, QLatin1String("IX_") + c->declared.name);
+}
+
+} // namespace
+
 std::vector<uint8_t> Writer::Impl::Definition(const Table& t, uint32_t usage,
                                               uint32_t freeSpace) const
 {
@@ -410,46 +470,8 @@ std::vector<uint8_t> Writer::Impl::Definition(const Table& t, uint32_t usage,
         Append32(d, t.rows);
         Append32(d, 0);
     }
-    for (const ColumnInfo& c : t.columns) {
-        std::vector<uint8_t> e(25, 0);
-        e[0] = c.code;
-        Put16(&e[5], uint32_t(c.number));
-        Put16(&e[7], uint32_t(c.fixed ? 0 : c.varIndex));
-        Put16(&e[9], uint32_t(c.number));
-        if (c.code == kText || c.code == kMemo)
-            Put16(&e[11], 0x0409); // general sort order
-        e[15] = c.fixed ? 0x03 : 0x02;
-        e[16] = (c.code == kText || c.code == kMemo) && c.declared.compressed ? 0x01 : 0x00;
-        Put16(&e[21], uint32_t(c.fixedOffset));
-        Put16(&e[23], uint32_t(c.length));
-        d.insert(d.end(), e.begin(), e.end());
-    }
-    for (const ColumnInfo& c : t.columns) {
-        const std::vector<uint8_t> name = Ucs2(c.declared.name);
-        Append16(d, uint32_t(name.size()));
-        d.insert(d.end(), name.begin(), name.end());
-    }
-    for (const ColumnInfo* c : indexed) {
-        std::vector<uint8_t> e(52, 0);
-        Put16(&e[4], uint32_t(c->number));
-        e[6] = 0x01; // ascending
-        for (int k = 1; k < 10; ++k)
-            Put16(&e[size_t(4 + 3 * k)], 0xFFFF);
-        Put32(&e[38], leafPage);
-        d.insert(d.end(), e.begin(), e.end());
-    }
-    for (uint32_t i = 0; i < indexes; ++i) {
-        std::vector<uint8_t> e(28, 0);
-        Put32(&e[4], i);
-        Put32(&e[8], i);
-        Put32(&e[13], 0xFFFFFFFF); // not a foreign key
-        d.insert(d.end(), e.begin(), e.end());
-    }
-    for (const ColumnInfo* c : indexed) {
-        const std::vector<uint8_t> name = Ucs2(QLatin1String("IX_") + c->declared.name);
-        Append16(d, uint32_t(name.size()));
-        d.insert(d.end(), name.begin(), name.end());
-    }
+    AppendColumns(d, t.columns);
+    AppendIndexes(d, indexed, leafPage);
     Append16(d, 0xFFFF);
     if (d.size() > size_t(kPage))
         throw std::logic_error("table definition longer than a page");
@@ -472,6 +494,39 @@ std::vector<uint8_t> Writer::Impl::Header() const
     const uint8_t key[4] = {0xC7, 0xDA, 0x39, 0x6B};
     Rc4(key, 4, &p[0x18], 128);
     return p;
+}
+
+// One catalog row per user table, naming its definition page.
+void Writer::Impl::WriteCatalog()
+{
+    Table& catalog = tables[0];
+    for (size_t i = 1; i < tables.size(); ++i) {
+        const Table& t = tables[i];
+        const std::vector<uint8_t> row =
+            Row(catalog, {int(t.definitionPage), 0x0F000001, 0, 1, t.name, Value()});
+        if (!catalog.page.Fits(row.size()))
+            throw std::logic_error("too many tables for the catalog page");
+        catalog.page.Add(row, 0);
+        ++catalog.rows;
+    }
+    Write(catalog.page);
+}
+
+// The definitions, with their maps of pages as rows of page 1.
+void Writer::Impl::WriteDefinitions()
+{
+    Page maps;
+    maps.Start(1, 0);
+    for (const Table& t : tables) {
+        const std::vector<uint8_t> usage = UsageMap(t.pages);
+        const std::vector<uint8_t> none{0, 0, 0, 0, 0};
+        if (!maps.Fits(usage.size() + none.size() + 2))
+            throw std::logic_error("too many tables for the map page");
+        const uint32_t usageRow = (1u << 8) | uint32_t(maps.Add(usage, 0));
+        const uint32_t freeRow = (1u << 8) | uint32_t(maps.Add(none, 0));
+        Write(t.definitionPage, Definition(t, usageRow, freeRow).data());
+    }
+    Write(maps);
 }
 
 Writer::Writer(const QString& path) : d(std::make_unique<Impl>())
@@ -540,29 +595,8 @@ void Writer::Finish()
     }
     if (d->longValues.Open())
         d->Write(d->longValues);
-    Table& catalog = d->tables[0];
-    for (size_t i = 1; i < d->tables.size(); ++i) {
-        const Table& t = d->tables[i];
-        const std::vector<uint8_t> row =
-            d->Row(catalog, {int(t.definitionPage), 0x0F000001, 0, 1, t.name, Value()});
-        if (!catalog.page.Fits(row.size()))
-            throw std::logic_error("too many tables for the catalog page");
-        catalog.page.Add(row, 0);
-        ++catalog.rows;
-    }
-    d->Write(catalog.page);
-    Page maps;
-    maps.Start(1, 0);
-    for (const Table& t : d->tables) {
-        const std::vector<uint8_t> usage = d->UsageMap(t.pages);
-        const std::vector<uint8_t> none{0, 0, 0, 0, 0};
-        if (!maps.Fits(usage.size() + none.size() + 2))
-            throw std::logic_error("too many tables for the map page");
-        const uint32_t usageRow = (1u << 8) | uint32_t(maps.Add(usage, 0));
-        const uint32_t freeRow = (1u << 8) | uint32_t(maps.Add(none, 0));
-        d->Write(t.definitionPage, d->Definition(t, usageRow, freeRow).data());
-    }
-    d->Write(maps);
+    d->WriteCatalog();
+    d->WriteDefinitions();
     if (d->leafPage) {
         std::vector<uint8_t> leaf(kPage, 0);
         leaf[0] = 0x04;
