@@ -19,6 +19,14 @@ bool RegisterPageClass(const char* className, PageCreateFn create)
 
 bool IsPageClassRegistered(const char* className) { return Registry().count(className) != 0; }
 
+std::vector<std::string> RegisteredPageClasses()
+{
+    std::vector<std::string> names;
+    for (const auto& entry : Registry())
+        names.push_back(entry.first);
+    return names;
+}
+
 CDialog* CreatePageByName(const char* className, QWidget* parent, int slotIndex, int deviceId)
 {
     const auto it = Registry().find(className);

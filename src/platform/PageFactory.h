@@ -4,6 +4,9 @@
 // original create them. Each page registers itself in its .cpp with
 // IMPLEMENT_PAGE; the main dialog creates pages by class name, so a page that
 // is not built in simply leaves its tab empty.
+#include <string>
+#include <vector>
+
 class CDialog;
 class QWidget;
 
@@ -17,6 +20,8 @@ bool RegisterPageClass(const char* className, PageCreateFn create);
 CDialog* CreatePageByName(const char* className, QWidget* parent, int slotIndex = 0,
                           int deviceId = 0);
 bool IsPageClassRegistered(const char* className);
+// Every registered class name, in name order.
+std::vector<std::string> RegisteredPageClasses();
 // Puts create in place of the class's creation; returns what was there (null if
 // none). Tests use it to stand a small page in for a real one.
 PageCreateFn ReplacePageClass(const char* className, PageCreateFn create);
