@@ -101,7 +101,9 @@ int main(int argc, char** argv)
     const bool noScreen = options.headless || options.restore || !options.scriptFile.isEmpty();
     if (noScreen && !qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
-    transcript::SetActive(noScreen);
+    // Pictures are taken unattended: a message box would wait for nobody, so
+    // messages go to the transcript there too.
+    transcript::SetActive(noScreen || !options.screenshots.isEmpty());
 
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("kestrel-setup"));
