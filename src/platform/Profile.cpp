@@ -133,15 +133,25 @@ const Document* ReadDocument(const char* fileName)
     return Committed(path, error);
 }
 
+const char kUnwritableText[] = "UTF-16 text beyond the code page";
+
 // Empty when a write may go ahead, else a short reason. In a dry run a file
 // whose attributes were changed in memory is judged by them.
-std::string WritableReason(const std::string& path)
+std::string WritableReason(const std::string& path, const Document& doc)
 {
+    if (!doc.Writable())
+        return kUnwritableText;
     if (St().dryRun) {
         if (const auto readOnly = fileattr::EmulatedReadOnly(path))
             return *readOnly ? "File is read-only" : std::string();
     }
     return CheckWritable(path);
+}
+
+const std::string& NoNames()
+{
+    static const std::string none;
+    return none;
 }
 
 // A read copies at most size - 1 bytes and returns how many it copied.
@@ -180,6 +190,19 @@ std::string_view TrimmedDefault(LPCSTR defaultValue)
     return text;
 }
 
+// Section and key names are matched as the file's are read: without the
+// blanks around them, so that a name written with them reads back.
+std::string_view TrimmedName(LPCSTR name)
+{
+    std::string_view text = name;
+    auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\v' || c == '\f'; };
+    while (!text.empty() && blank(text.front()))
+        text.remove_prefix(1);
+    while (!text.empty() && blank(text.back()))
+        text.remove_suffix(1);
+    return text;
+}
+
 bool HasLineBreak(LPCSTR text)
 {
     return text && std::strpbrk(text, "\r\n") != nullptr;
@@ -206,7 +229,7 @@ BOOL WriteNow(const char* fileName, const std::string& path, const Edit& edit)
             return FALSE;
         if (!doc->Changes(edit))
             return TRUE;
-        if (!WritableReason(path).empty())
+        if (!WritableReason(path, *doc).empty())
             return FALSE;
         Document changed = *doc;
         changed.Apply(edit);
@@ -219,7 +242,7 @@ BOOL WriteNow(const char* fileName, const std::string& path, const Edit& edit)
         return FALSE; // a file that cannot be read is never overwritten
     if (!entry->doc.Changes(edit))
         return TRUE;
-    if (!CheckWritable(path).empty())
+    if (!WritableReason(path, entry->doc).empty())
         return FALSE;
     entry->doc.Apply(edit);
     std::string bytes = entry->doc.Serialize();
@@ -255,7 +278,7 @@ BOOL Stage(const char* fileName, const std::string& path, const Edit& edit)
     }
     if (!doc->Changes(edit))
         return TRUE;
-    if (std::string reason = WritableReason(path); !reason.empty()) {
+    if (std::string reason = WritableReason(path, *doc); !reason.empty()) {
         Fail(fileName, reason);
         return FALSE;
     }
@@ -285,6 +308,8 @@ std::string CommitFile(const std::string& path, PendingFile& pending)
         const CacheEntry* entry = Current(path, error);
         if (!entry)
             return std::strerror(error);
+        if (!entry->doc.Writable())
+            return kUnwritableText;
         redone = entry->doc;
         for (const Edit& edit : pending.edits)
             redone.Apply(edit);
@@ -354,11 +379,11 @@ DWORD GetPrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR defaultValue, 
         return 0;
     const Document* doc = ReadDocument(fileName);
     if (!section)
-        return CopyList(buffer, size, doc ? doc->SectionNames() : std::string());
-    if (doc && !key && doc->HasSection(section))
-        return CopyList(buffer, size, doc->KeyNames(section));
+        return CopyList(buffer, size, doc ? doc->SectionNames() : NoNames());
+    if (doc && !key && doc->HasSection(TrimmedName(section)))
+        return CopyList(buffer, size, doc->KeyNames(TrimmedName(section)));
     if (doc && key) {
-        if (const auto value = doc->Value(section, key))
+        if (const auto value = doc->Value(TrimmedName(section), TrimmedName(key)))
             return CopyValue(buffer, size, *value);
     }
     return CopyValue(buffer, size, TrimmedDefault(defaultValue));
@@ -369,7 +394,7 @@ DWORD GetPrivateProfileSectionNamesA(LPSTR buffer, DWORD size, LPCSTR fileName)
     if (!buffer || size == 0)
         return 0;
     const Document* doc = ReadDocument(fileName);
-    return CopyList(buffer, size, doc ? doc->SectionNames() : std::string());
+    return CopyList(buffer, size, doc ? doc->SectionNames() : NoNames());
 }
 
 BOOL WritePrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR value, LPCSTR fileName)
@@ -380,9 +405,9 @@ BOOL WritePrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR value, LPCSTR
     if (HasLineBreak(section) || HasLineBreak(key) || HasLineBreak(value))
         return FALSE;
     Edit edit;
-    edit.section = section;
+    edit.section = TrimmedName(section);
     if (key) {
-        edit.key = key;
+        edit.key = TrimmedName(key);
         if (value)
             edit.value = value;
     }

@@ -2,11 +2,9 @@
 
 #include <cstring>
 
-namespace profile::detail
-{
+namespace profile::detail {
 
-namespace
-{
+namespace {
 
 bool IsBlank(char c)
 {
@@ -104,6 +102,25 @@ void Section::IndexKeys()
 
 Document Document::Parse(std::string_view bytes)
 {
+    if (bytes.substr(0, 2) != "\xFF\xFE")
+        return ParseText(bytes);
+    // UTF-16: one code-page byte per character, when every one fits.
+    std::string text;
+    text.reserve(bytes.size() / 2);
+    bool fits = bytes.size() % 2 == 0;
+    for (std::size_t i = 2; fits && i + 1 < bytes.size(); i += 2) {
+        fits = bytes[i + 1] == '\0';
+        text += bytes[i];
+    }
+    Document doc = fits ? ParseText(text) : Document{};
+    if (!fits)
+        doc.m_sections.emplace_back();
+    doc.m_encoding = fits ? Encoding::Utf16 : Encoding::Utf16Unwritable;
+    return doc;
+}
+
+Document Document::ParseText(std::string_view bytes)
+{
     Document doc;
     doc.m_sections.emplace_back();
     const std::size_t bom = bytes.substr(0, 3) == "\xEF\xBB\xBF" ? 3 : 0;
@@ -155,7 +172,15 @@ std::string Document::Serialize() const
             bytes += EolText(line.eol);
         }
     }
-    return bytes;
+    if (m_encoding == Encoding::Bytes)
+        return bytes;
+    std::string wide = "\xFF\xFE";
+    wide.reserve(2 + 2 * bytes.size());
+    for (const char c : bytes) {
+        wide += c;
+        wide += '\0';
+    }
+    return wide;
 }
 
 void Document::IndexSections()
@@ -194,9 +219,11 @@ std::optional<std::string_view> Document::Value(std::string_view section,
     return value;
 }
 
-std::string Document::SectionNames() const
+const std::string& Document::SectionNames() const
 {
-    std::string names;
+    if (m_sectionNames)
+        return *m_sectionNames;
+    std::string& names = m_sectionNames.emplace();
     for (const Section& section : m_sections) {
         if (section.HasHeader()) {
             names += section.Name();
@@ -233,6 +260,7 @@ bool Document::Changes(const Edit& edit) const
 
 bool Document::Apply(const Edit& edit)
 {
+    m_sectionNames.reset();
     if (!edit.key)
         return DeleteSection(edit.section);
     if (!edit.value)

@@ -9,10 +9,15 @@
 #include <unordered_map>
 #include <vector>
 
-namespace profile::detail
-{
+namespace profile::detail {
 
 enum class Eol : std::uint8_t { None, CrLf, Lf, Cr };
+
+// How the file's text is stored. Windows reads and writes a file that starts
+// with the UTF-16 (little-endian) byte-order mark as UTF-16 and hands the ANSI
+// functions code-page text; one whose characters do not all fit the code page
+// (or that is cut mid-character) is read as empty and never written.
+enum class Encoding : std::uint8_t { Bytes, Utf16, Utf16Unwritable };
 
 enum class LineKind : std::uint8_t { Other, Blank, Comment, Section, Key };
 
@@ -61,12 +66,14 @@ class Document
 public:
     static Document Parse(std::string_view bytes);
     std::string Serialize() const;
+    bool Writable() const { return m_encoding != Encoding::Utf16Unwritable; }
 
     // The value as Windows returns it: trimmed, matching quotes removed.
     std::optional<std::string_view> Value(std::string_view section, std::string_view key) const;
     bool HasSection(std::string_view section) const;
-    // Names each followed by a NUL, in file order.
-    std::string SectionNames() const;
+    // Names each followed by a NUL, in file order. Kept until the next edit:
+    // a caller that grows its buffer step by step asks for it many times.
+    const std::string& SectionNames() const;
     std::string KeyNames(std::string_view section) const;
 
     // False when the edit would leave the document as it is (a deletion of
@@ -80,6 +87,10 @@ private:
     // Folded section name -> index of its first occurrence.
     std::unordered_map<std::string, std::uint32_t> m_index;
     Eol m_eol = Eol::CrLf; // line end of new lines: the file's own
+    Encoding m_encoding = Encoding::Bytes;
+    mutable std::optional<std::string> m_sectionNames;
+
+    static Document ParseText(std::string_view text);
 
     const Section* Find(std::string_view section) const;
     void IndexSections();

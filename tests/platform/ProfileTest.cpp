@@ -10,8 +10,7 @@
 
 #include <sys/stat.h>
 
-namespace
-{
+namespace {
 
 class ProfileTest : public ::testing::Test
 {
@@ -299,3 +298,55 @@ TEST_F(ProfileTest, LineBreaksInNamesOrValuesAreRefused)
 }
 
 } // namespace
+
+namespace {
+
+std::string Utf16(const std::string& latin1)
+{
+    std::string wide = "\xFF\xFE";
+    for (char c : latin1)
+        wide += std::string{c, '\0'};
+    return wide;
+}
+
+} // namespace
+
+TEST_F(ProfileTest, Utf16FilesAreReadAndWrittenAsUtf16)
+{
+    const std::string ini = Make(Utf16("[Cor]\r\nWidth=3072\r\n; caf\xE9\r\nPath=C:\\x\r\n"));
+    EXPECT_EQ(Get("Cor", "Width", ini), "3072/4");
+    EXPECT_TRUE(WritePrivateProfileStringA("Cor", "Width", "2048", ini.c_str()));
+    EXPECT_TRUE(WritePrivateProfileStringA("New", "k", "v", ini.c_str()));
+    EXPECT_EQ(Bytes(ini),
+              Utf16("[Cor]\r\nWidth=2048\r\n; caf\xE9\r\nPath=C:\\x\r\n[New]\r\nk=v\r\n"));
+}
+
+// Text the code page cannot hold would be lost by a write: such a file, or
+// one cut in the middle of a character, reads as empty and is never written.
+TEST_F(ProfileTest, Utf16BeyondTheCodePageIsNeverWritten)
+{
+    for (const std::string& bytes :
+         {Utf16("[Cor]\r\nWidth=3072\r\n") + "\x3A\x26", Utf16("[Cor]\r\nWidth=3072\r\n") + "x"}) {
+        const std::string ini = Make(bytes);
+        EXPECT_EQ(Get("Cor", "Width", ini), "default/7");
+        EXPECT_FALSE(WritePrivateProfileStringA("Cor", "Width", "1", ini.c_str()));
+        profile::BeginTransaction();
+        EXPECT_FALSE(WritePrivateProfileStringA("Cor", "Width", "1", ini.c_str()));
+        const auto failures = profile::CommitTransaction();
+        ASSERT_EQ(failures.size(), 1u);
+        EXPECT_EQ(failures[0].reason, "UTF-16 text beyond the code page");
+        EXPECT_EQ(Bytes(ini), bytes);
+    }
+}
+
+// Found by fuzzing: a name with blanks around it was written as given, and a
+// read looked for it with its blanks, which no name read from a file keeps.
+TEST_F(ProfileTest, NamesWithBlanksAroundThemReadBackAsWritten)
+{
+    const std::string ini = Make("[Cor]\r\nWidth=1\r\n");
+    EXPECT_TRUE(WritePrivateProfileStringA("New\t ", " Key ", "v", ini.c_str()));
+    EXPECT_TRUE(WritePrivateProfileStringA(" Cor", "Width\t", "2", ini.c_str()));
+    EXPECT_EQ(Get("New\t ", " Key ", ini), "v/1");
+    EXPECT_EQ(Get("New", "Key", ini), "v/1");
+    EXPECT_EQ(Bytes(ini), "[Cor]\r\nWidth=2\r\n[New]\r\nKey=v\r\n");
+}
