@@ -119,11 +119,20 @@ void CDialog::SetDlgItemText(int id, const QByteArray& text)
 {
     QWidget* w = GetDlgItem(id);
     const QString s = FromCodePage(text);
-    if (auto* e = qobject_cast<QLineEdit*>(w))
+    // A Windows edit takes any text the program sets; its limit only stops
+    // typing. Qt's would cut a longer value, which OK would then write back.
+    auto fit = [&s](QLineEdit* e) {
+        if (e && s.size() > e->maxLength())
+            e->setMaxLength(int(s.size()));
+    };
+    if (auto* e = qobject_cast<QLineEdit*>(w)) {
+        fit(e);
         e->setText(s);
-    else if (auto* c = qobject_cast<QComboBox*>(w)) {
-        if (c->isEditable())
+    } else if (auto* c = qobject_cast<QComboBox*>(w)) {
+        if (c->isEditable()) {
+            fit(c->lineEdit());
             c->setEditText(s);
+        }
     } else if (auto* b = qobject_cast<QAbstractButton*>(w))
         b->setText(s);
     else if (auto* l = qobject_cast<QLabel*>(w))
@@ -428,7 +437,8 @@ QString CDialog::DumpLine(int id) const
     QByteArray text = GetDlgItemText(id);
     if (kind == QLatin1String("updown") || kind == QLatin1String("progress"))
         text.clear();
-    return QStringLiteral("control %1 %2 visible=%3 enabled=%4 checked=%5 sel=%6 text=\"%7\" items=[%8]")
+    return QStringLiteral(
+               "control %1 %2 visible=%3 enabled=%4 checked=%5 sel=%6 text=\"%7\" items=[%8]")
         .arg(id)
         .arg(kind)
         .arg(IsDlgItemVisible(id) ? 1 : 0)
