@@ -102,6 +102,22 @@ bool Unwritable(const std::string& bytes)
     return false;
 }
 
+bool IsUtf16(const std::string& bytes)
+{
+    return bytes.compare(0, 2, "\xFF\xFE") == 0 && !Unwritable(bytes);
+}
+
+// The file's text: UTF-16 as the code-page bytes it stands for.
+std::string Text(const std::string& bytes)
+{
+    if (!IsUtf16(bytes))
+        return bytes;
+    std::string text;
+    for (std::size_t i = 2; i < bytes.size(); i += 2)
+        text += bytes[i];
+    return text;
+}
+
 // A line of the file, classified as Windows reads it.
 struct RawLine {
     std::string text, eol;
@@ -194,11 +210,18 @@ bool Concerned(const Batch& b, const std::string& section, const RawLine& line)
 // Every line the save does not concern is still there, in order and byte for
 // byte (a last line may gain a line end); every other line is a header or key
 // the save wrote.
-void CheckUntouched(const Batch& b, const std::string& after)
+void CheckUntouched(const Batch& b, const std::string& afterBytes)
 {
+    if (Unwritable(b.before)) {
+        FUZZ_CHECK(afterBytes == b.before);
+        return;
+    }
+    if (IsUtf16(b.before))
+        FUZZ_CHECK(IsUtf16(afterBytes));
+    const std::string after = Text(afterBytes);
     std::vector<RawLine> kept;
     std::string section = "\x01";
-    for (const RawLine& line : Lines(b.before)) {
+    for (const RawLine& line : Lines(Text(b.before))) {
         if (line.kind == RawLine::Header)
             section = line.name;
         if (!Concerned(b, section, line))
