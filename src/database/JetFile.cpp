@@ -1,12 +1,14 @@
 #include "database/JetFile.h"
 
 #include "database/DaoException.h"
+#include "database/JetTable.h"
 
 #include <QDir>
 #include <QFileInfo>
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -19,6 +21,7 @@ namespace jet {
 namespace {
 
 constexpr qint64 kSpareBytes = 1 << 20; // room beyond the copy itself
+constexpr unsigned kMaxIndexes = 1000;  // Access allows 32 a table
 
 QString ErrorText(int error)
 {
@@ -113,6 +116,9 @@ std::unique_ptr<JetFile> JetFile::Open(const QString& path)
     if (!info.isFile())
         throw CDaoException(
             QStringLiteral("Cannot open the database %1: it is not a file.").arg(shown));
+    if (info.size() == 0)
+        throw CDaoException(
+            QStringLiteral("Cannot open the database %1: the file is empty.").arg(shown));
     const QString lock = FindLockFile(info);
     if (!lock.isEmpty())
         throw CDaoException(QStringLiteral("The database %1 is in use by the acquisition "
@@ -139,7 +145,15 @@ std::unique_ptr<JetFile> JetFile::Open(const QString& path)
 void JetFile::OpenSession()
 {
     const QString shown = DisplayPath();
-    MdbHandle* mdb = mdb_open(QFile::encodeName(m_path).constData(), MDB_NOFLAGS);
+    // Every Access file starts so; libmdb takes other bytes, all zeros too, for a
+    // database of some version.
+    char magic[19] = {};
+    const bool access =
+        pread(m_fd, magic, sizeof magic, 0) == ssize_t(sizeof magic) &&
+        std::memcmp(magic, "\0\1\0\0Standard ", 13) == 0 &&
+        (std::memcmp(magic + 13, "Jet DB", 6) == 0 || std::memcmp(magic + 13, "ACE DB", 6) == 0);
+    MdbHandle* mdb =
+        access ? mdb_open(QFile::encodeName(m_path).constData(), MDB_NOFLAGS) : nullptr;
     if (!mdb)
         throw CDaoException(
             QStringLiteral("Cannot open the database %1: it is not an Access database.")
@@ -154,13 +168,17 @@ void JetFile::OpenSession()
             QStringLiteral("Cannot change the database %1: it is encoded.").arg(shown));
     m_jet3 = mdb->f->jet_version == MDB_VER_JET3;
     m_pageSize = int(mdb->fmt->pg_size);
+    if (m_identity.size % m_pageSize != 0)
+        throw CDaoException(QStringLiteral("Cannot open the database %1: the file is damaged (its "
+                                           "%2 bytes are not a whole number of %3-byte pages; it "
+                                           "was cut short).")
+                                .arg(shown)
+                                .arg(m_identity.size)
+                                .arg(m_pageSize));
     m_format = !m_jet3                                                 ? TextFormat::Jet4
                : (mdb->f->code_page == 1252 || mdb->f->code_page == 0) ? TextFormat::Jet3Windows1252
                                                                        : TextFormat::Jet3Bytes;
-    if (!mdb_read_catalog(mdb, MDB_ANY) || mdb->num_catalog == 0)
-        throw CDaoException(QStringLiteral("Cannot open the database %1: its catalog of tables "
-                                           "cannot be read (the file is damaged).")
-                                .arg(shown));
+    ReadCatalog();
 }
 
 void JetFile::CheckRoomForCopy(qint64 size) const
@@ -181,17 +199,6 @@ void JetFile::CheckRoomForCopy(qint64 size) const
 }
 
 namespace {
-
-MdbCatalogEntry* FindTable(MdbHandle* mdb, const QString& name)
-{
-    for (unsigned i = 0; i < mdb->num_catalog; ++i) {
-        auto* entry = static_cast<MdbCatalogEntry*>(g_ptr_array_index(mdb->catalog, i));
-        if (entry->object_type == MDB_TABLE &&
-            QString::fromUtf8(entry->object_name).compare(name, Qt::CaseInsensitive) == 0)
-            return entry;
-    }
-    return nullptr;
-}
 
 void CopyColumns(MdbTableDef* table, TableDef& def)
 {
@@ -273,28 +280,87 @@ void MarkIndexedColumns(const JetFile& file, const uint8_t* pageBuffer, MdbTable
 
 } // namespace
 
+// The catalog is the table MSysObjects, whose definition always lies on page 2.
+// It is walked like any other table (libmdb's own catalog reader also parses
+// every object's properties, and loops for ever on some damaged ones).
+void JetFile::ReadCatalog()
+{
+    try {
+        JetTable objects(*this, ReadDefinition(QStringLiteral("MSysObjects"), 2));
+        const int id = objects.FindColumn(QStringLiteral("Id"));
+        const int name = objects.FindColumn(QStringLiteral("Name"));
+        const int type = objects.FindColumn(QStringLiteral("Type"));
+        if (id < 0 || name < 0 || type < 0)
+            throw CDaoException(QString());
+        while (objects.Next()) {
+            const std::optional<QString> objectType = objects.Value(type);
+            const std::optional<QString> objectName = objects.Value(name);
+            if (!objectType || (objectType->toInt() & 0x7F) != MDB_TABLE || !objectName)
+                continue;
+            const qint64 objectId = objects.Value(id).value_or(QString()).toLongLong();
+            const uint32_t page = uint32_t(objectId) & 0x00FFFFFF;
+            m_catalog.push_back({*objectName, page});
+        }
+    } catch (const CDaoException&) {
+        m_catalog.clear();
+    }
+    if (m_catalog.empty())
+        throw CDaoException(QStringLiteral("Cannot open the database %1: its catalog of tables "
+                                           "cannot be read (the file is damaged).")
+                                .arg(DisplayPath()));
+}
+
+const JetFile::CatalogEntry* JetFile::FindTable(const QString& name) const
+{
+    for (const CatalogEntry& entry : m_catalog) {
+        if (entry.name.compare(name, Qt::CaseInsensitive) == 0)
+            return &entry;
+    }
+    return nullptr;
+}
+
 bool JetFile::HasTable(const QString& name) const
 {
-    return FindTable(m_session->mdb, name) != nullptr;
+    return FindTable(name) != nullptr;
+}
+
+QStringList JetFile::TableNames() const
+{
+    QStringList names;
+    for (const CatalogEntry& entry : m_catalog)
+        names.append(entry.name);
+    return names;
 }
 
 TableDef JetFile::ReadTable(const QString& name) const
 {
-    MdbHandle* mdb = m_session->mdb;
-    MdbCatalogEntry* entry = FindTable(mdb, name);
+    const CatalogEntry* entry = FindTable(name);
     if (!entry)
         throw CDaoException(
             QStringLiteral("The database %1 has no table %2.").arg(DisplayPath(), name));
-    MdbTableDef* table = mdb_read_table(entry);
-    if (!table || !mdb_read_columns(table)) {
+    return ReadDefinition(entry->name, entry->definitionPage);
+}
+
+TableDef JetFile::ReadDefinition(const QString& name, uint32_t page) const
+{
+    MdbHandle* mdb = m_session->mdb;
+    MdbCatalogEntry entry{};
+    entry.mdb = mdb;
+    entry.object_type = MDB_TABLE;
+    entry.table_pg = page;
+    const QByteArray utf8 = name.toUtf8();
+    std::snprintf(entry.object_name, sizeof entry.object_name, "%s", utf8.constData());
+    MdbTableDef* table = mdb_read_table(&entry);
+    if (!table || table->num_real_idxs > kMaxIndexes || !mdb_read_columns(table)) {
         mdb_free_tabledef(table);
+        NoteDamage();
         throw CDaoException(QStringLiteral("The definition of table %1 in the database %2 is "
                                            "damaged.")
                                 .arg(name, DisplayPath()));
     }
     TableDef def;
-    def.name = QString::fromUtf8(entry->object_name);
-    def.definitionPage = uint32_t(entry->table_pg);
+    def.name = name;
+    def.definitionPage = page;
     def.varColumns = int(table->num_var_cols);
     def.usageMap.assign(table->usage_map, table->usage_map + table->map_sz);
     CopyColumns(table, def);
@@ -314,11 +380,13 @@ void JetFile::ReadPage(uint32_t page, uint8_t* buffer) const
             throw CDaoException(QStringLiteral("Cannot read page %1 of the database %2: %3.")
                                     .arg(page)
                                     .arg(DisplayPath(), ErrorText(errno)));
-        if (got == 0)
+        if (got == 0) {
+            NoteDamage();
             throw CDaoException(QStringLiteral("The database %1 is damaged: page %2 lies "
                                                "beyond the end of the file.")
                                     .arg(DisplayPath())
                                     .arg(page));
+        }
         done += got;
     }
 }
@@ -415,6 +483,12 @@ void JetFile::Commit()
     if (!m_onCopy) {
         m_committed = true;
         return;
+    }
+    if (m_damaged) {
+        m_failed = true;
+        throw CDaoException(QStringLiteral("The database %1 is damaged, so the relocation was not "
+                                           "saved; the database was left as it was.")
+                                .arg(DisplayPath()));
     }
     if (!FindLockFile(QFileInfo(m_path)).isEmpty() || !(IdentityOf(m_path) == m_identity)) {
         m_failed = true;

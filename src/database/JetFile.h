@@ -8,11 +8,12 @@
 // or power loss at any moment therefore leaves either the old or the new
 // database, never a mixture; an uncommitted copy is removed on destruction.
 //
-// mdbtools' libmdb reads the catalog and the table definitions; rows are read
-// and patched by JetTable on the pages this class hands out.
+// mdbtools' libmdb reads the table definitions; rows, the catalog's included,
+// are read and patched by JetTable on the pages this class hands out.
 #include "database/JetText.h"
 
 #include <QString>
+#include <QStringList>
 
 #include <cstdint>
 #include <memory>
@@ -53,8 +54,9 @@ class JetFile
 {
 public:
     // Opens path; throws CDaoException naming the file when it is in use by
-    // the acquisition application, cannot be read, is not a Jet 3 or Jet 4
-    // database, is encoded, or when its folder lacks the room for a copy.
+    // the acquisition application, cannot be read, is empty, not a Jet 3 or
+    // Jet 4 database, encoded or cut short, or when its folder lacks the room
+    // for a copy.
     static std::unique_ptr<JetFile> Open(const QString& path);
     ~JetFile();
 
@@ -68,21 +70,36 @@ public:
     TextFormat Format() const { return m_format; }
 
     bool HasTable(const QString& name) const;
+    QStringList TableNames() const;                // every table of the catalog, system tables too
     TableDef ReadTable(const QString& name) const; // throws when absent or damaged
 
     void ReadPage(uint32_t page, uint8_t* buffer) const;
     void WritePage(uint32_t page, const uint8_t* buffer);
 
+    // Something read showed the file to be damaged: changes are then never
+    // saved, since a damaged file is not the one the acquisition application
+    // wrote, and a copy of it would pass for a repaired one.
+    void NoteDamage() const { m_damaged = true; }
+    bool IsDamaged() const { return m_damaged; }
+
     bool IsChanged() const { return m_onCopy; }
     // Makes the changes durable; without changes it does nothing. Throws and
-    // leaves the original as it was when any write failed.
+    // leaves the original as it was when any write failed or the file was
+    // found damaged.
     void Commit();
 
 private:
     struct Session;
+    struct CatalogEntry {
+        QString name;
+        uint32_t definitionPage;
+    };
     explicit JetFile(const QString& path);
 
     void OpenSession();
+    void ReadCatalog();
+    const CatalogEntry* FindTable(const QString& name) const;
+    TableDef ReadDefinition(const QString& name, uint32_t page) const;
     void CheckRoomForCopy(qint64 size) const;
     void MakeWorkingCopy();
     [[noreturn]] void Fail(const QString& what, int error);
@@ -101,12 +118,14 @@ private:
     QString m_copyPath;
     Identity m_identity;
     std::unique_ptr<Session> m_session;
+    std::vector<CatalogEntry> m_catalog; // the tables
     int m_fd = -1;
     int m_pageSize = 0;
     bool m_jet3 = false;
     TextFormat m_format = TextFormat::Jet4;
     bool m_onCopy = false;
     bool m_failed = false;
+    mutable bool m_damaged = false;
     bool m_committed = false;
 };
 

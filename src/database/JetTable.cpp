@@ -58,8 +58,10 @@ struct JetTable::Decoded {
     std::vector<Segment> segments; // where the stored bytes lie, in order
 };
 
-JetTable::JetTable(JetFile& file, const QString& name)
-    : m_file(file), m_def(file.ReadTable(name)), m_pageSize(file.PageSize()),
+JetTable::JetTable(JetFile& file, const QString& name) : JetTable(file, file.ReadTable(name)) {}
+
+JetTable::JetTable(JetFile& file, TableDef definition)
+    : m_file(file), m_def(std::move(definition)), m_pageSize(file.PageSize()),
       m_rowCountOffset(file.IsJet3() ? 8 : 12), m_page(size_t(m_pageSize)),
       m_decoded(std::make_unique<Decoded>())
 {
@@ -525,6 +527,7 @@ void JetTable::Flush()
 
 void JetTable::Damaged(const QString& what) const
 {
+    m_file.NoteDamage();
     throw CDaoException(QStringLiteral("Table %1 of the database %2 is damaged: %3.")
                             .arg(m_def.name, m_file.DisplayPath(), what));
 }

@@ -18,6 +18,7 @@ class JetTable
 {
 public:
     JetTable(JetFile& file, const QString& name); // throws when absent or damaged
+    JetTable(JetFile& file, TableDef definition);
     ~JetTable();
 
     JetTable(const JetTable&) = delete;

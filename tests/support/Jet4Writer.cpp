@@ -125,7 +125,19 @@ struct Table {
     Page moved; // holds rows moved off their page
     std::vector<uint32_t> pages;
     uint32_t rows = 0;
+    QByteArray properties; // its catalog row's LvProp
 };
+
+// A long binary value stored after its header in the row.
+std::vector<uint8_t> InlineBytes(const QByteArray& bytes)
+{
+    std::vector<uint8_t> out;
+    Append32(out, uint32_t(bytes.size()) | 0x80000000u);
+    Append32(out, 0);
+    Append32(out, 0);
+    out.insert(out.end(), bytes.begin(), bytes.end());
+    return out;
+}
 
 } // namespace
 
@@ -251,6 +263,8 @@ void Writer::Impl::Room(Table& t, Page& page, size_t length)
 
 uint32_t Writer::Impl::AddLongValue(const std::vector<uint8_t>& row)
 {
+    if (row.size() + kRowTable + 2 > size_t(kPage))
+        throw std::logic_error("long value too long for a page");
     if (!longValues.Open() || !longValues.Fits(row.size())) {
         if (longValues.Open())
             Write(longValues);
@@ -323,8 +337,10 @@ std::vector<uint8_t> Writer::Impl::Row(Table& t, const std::vector<Value>& value
         offsets.push_back(uint32_t(row.size()));
         if (v.null)
             continue;
-        const std::vector<uint8_t> data =
-            c.code == kMemo ? Memo(c, v.text) : EncodeText(v.text, c.declared.compressed);
+        const std::vector<uint8_t> data = c.code == kMemo ? Memo(c, v.text)
+                                          : c.code == kOle
+                                              ? InlineBytes(v.text.toLatin1())
+                                              : EncodeText(v.text, c.declared.compressed);
         row.insert(row.end(), data.begin(), data.end());
     }
     if (!t.varOrder.empty()) {
@@ -503,7 +519,8 @@ void Writer::Impl::WriteCatalog()
     for (size_t i = 1; i < tables.size(); ++i) {
         const Table& t = tables[i];
         const std::vector<uint8_t> row =
-            Row(catalog, {int(t.definitionPage), 0x0F000001, 0, 1, t.name, Value()});
+            Row(catalog, {int(t.definitionPage), 0x0F000001, 0, 1, t.name,
+                          t.properties.isEmpty() ? Value() : QString::fromLatin1(t.properties)});
         if (!catalog.page.Fits(row.size()))
             throw std::logic_error("too many tables for the catalog page");
         catalog.page.Add(row, 0);
@@ -555,6 +572,13 @@ int Writer::AddTable(const QString& name, const std::vector<Column>& columns)
     for (const Column& c : columns)
         typed.emplace_back(c, c.type == Type::Long ? kInt32 : c.type == Type::Text ? kText : kMemo);
     return d->AddTable(name, typed, false);
+}
+
+void Writer::SetProperties(int table, const QByteArray& properties)
+{
+    if (table <= 0 || size_t(table) >= d->tables.size())
+        throw std::logic_error("no such table");
+    d->tables[size_t(table)].properties = properties;
 }
 
 void Writer::SetEncodingKey(uint32_t key)

@@ -5,6 +5,7 @@
 // rows, streamed page by page. libmdb and mdb-export read them; Access itself
 // would miss its other system tables. The output depends only on the calls
 // made, so the same calls give the same bytes.
+#include <QByteArray>
 #include <QString>
 
 #include <cstdint>
@@ -56,6 +57,9 @@ public:
     // Tables come before any row.
     int AddTable(const QString& name, const std::vector<Column>& columns);
     void AddRow(int table, const std::vector<Value>& values, RowKind kind = RowKind::Live);
+    // The table's properties as its catalog row stores them (Access's KKD
+    // block; the writer stores none unless told).
+    void SetProperties(int table, const QByteArray& properties);
     // Marks the database as encoded (its pages are not actually encoded).
     void SetEncodingKey(uint32_t key);
     void Finish();
