@@ -13,7 +13,6 @@ constexpr int kPage = 4096;
 constexpr int kRowTable = 14; // data page header; the row table follows
 constexpr int kMaxRowsPerPage = 255;
 constexpr uint32_t kLongValueOwner = 0x4C41564C; // "LVAL"
-constexpr int kMemoHeader = 12;
 constexpr int kBitsPerMapPage = (kPage - 4) * 8;
 
 enum Code : uint8_t { kInt16 = 0x03, kInt32 = 0x04, kText = 0x0A, kOle = 0x0B, kMemo = 0x0C };
