@@ -1,9 +1,13 @@
 // Fuzz target of the database reader: any bytes as an .mdb file, opened, then
 // every table walked row by row with every value it can hold read.
 //
+// Then the same file is relocated: every text that starts with a drive gets
+// another letter, and the changes are committed.
+//
 // Checked for every input: the only error is a CDaoException, and its message
-// names the file; reading never changes the file nor leaves a working copy.
-// Hangs are the fuzzer's -timeout.
+// names the file; reading never changes the file nor leaves a working copy; a
+// relocation of a file found damaged leaves it byte for byte, and one that
+// was saved reads back. Hangs are the fuzzer's -timeout.
 //
 // Seeds: fuzz/seeds/mdb_read (small generated databases); the real Access
 // files and the example workstation's database are passed at run time, as
@@ -94,6 +98,62 @@ long ReadDatabase(const QString& path)
     return values;
 }
 
+// Every text starting with a drive letter gets Z instead; what was stored.
+long RelocateTable(jet::JetFile& file, const QString& name)
+{
+    jet::JetTable table(file, name);
+    long stored = 0;
+    const std::vector<jet::ColumnDef>& columns = table.Definition().columns;
+    while (table.Next()) {
+        for (size_t c = 0; c < columns.size(); ++c) {
+            if (columns[c].type != jet::kText && columns[c].type != jet::kMemo)
+                continue;
+            QString text = table.Value(int(c)).value_or(QString());
+            if (text.size() < 2 || text.at(1) != QLatin1Char(':'))
+                continue;
+            text[0] = QLatin1Char('Z');
+            try {
+                table.Store(int(c), text);
+                FUZZ_CHECK(table.Value(int(c)) == text);
+                ++stored;
+            } catch (const CDaoException& e) {
+                // A value that cannot change in place is named by table, column and row.
+                if (!e.Message().contains(QStringLiteral("The row was left as it was.")))
+                    CheckError(e, &file, file.Path());
+                FUZZ_CHECK(table.Value(int(c)) != text);
+            }
+        }
+    }
+    return stored;
+}
+
+void RelocateDatabase(const QString& path)
+{
+    const QByteArray before = FileBytes(path);
+    bool damaged = false, saved = false;
+    try {
+        const auto file = jet::JetFile::Open(path);
+        for (const QString& name : file->TableNames()) {
+            try {
+                RelocateTable(*file, name);
+            } catch (const CDaoException& e) {
+                CheckError(e, file.get(), path);
+            }
+        }
+        damaged = file->IsDamaged();
+        saved = file->IsChanged();
+        file->Commit();
+        FUZZ_CHECK(!damaged || !saved); // a damaged file is saved never
+    } catch (const CDaoException& e) {
+        CheckError(e, nullptr, path);
+        saved = false;
+    }
+    if (damaged || !saved)
+        FUZZ_CHECK(FileBytes(path) == before);
+    if (saved)
+        ReadDatabase(path);
+}
+
 const QString& Folder()
 {
     static QTemporaryDir dir;
@@ -112,6 +172,8 @@ long ReadFile(const QByteArray& bytes)
     }
     const long values = ReadDatabase(path);
     FUZZ_CHECK(FileBytes(path) == bytes);
+    FUZZ_CHECK(QDir(Folder()).entryList(QDir::Files) == QStringList{"Kestrel.mdb"});
+    RelocateDatabase(path);
     FUZZ_CHECK(QDir(Folder()).entryList(QDir::Files) == QStringList{"Kestrel.mdb"});
     return values;
 }
