@@ -18,6 +18,7 @@
 #include "platform/Transcript.h"
 #include "support/Jet4Writer.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QStringList>
@@ -495,6 +496,14 @@ const QString& Folder()
 
 void TestOne(const uint8_t* data, size_t size)
 {
+    // The relocation is a dialog object, even with its window never created.
+    static int argc = 1;
+    static char name[] = "fuzz-mdb_patch";
+    static char* argv[] = {name, nullptr};
+    if (!QCoreApplication::instance()) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+        new QApplication(argc, argv);
+    }
     QFile::remove(Folder() + QStringLiteral("/Kestrel.mdb"));
     Session(data, size, Folder()).Go();
 }

@@ -1,10 +1,14 @@
 #include "database/SetupDatabase.h"
+#include "ui_SetupDatabase.h"
 
 #include "app/SetUpApp.h"
 #include "database/DaoException.h"
 #include "database/dbDatabase.h"
+#include "platform/CodePage.h"
 #include "platform/MessageBox.h"
 #include "platform/Transcript.h"
+
+#include <QProgressBar>
 
 namespace {
 
@@ -21,6 +25,13 @@ const RelocatedColumn kColumns[] = {
     {"tEc", "PAR", false},
     {"ImgInfo", "FullPath", true},
 };
+
+constexpr int kMdbPath = 1020;
+constexpr int kAppDrive = 1019;
+constexpr int kDcmDrive = 1018;
+constexpr int kChange = 1021;
+constexpr int kProgress = 1022;
+constexpr int kStatus = 1023;
 
 QString CollapseBackslashes(QString path)
 {
@@ -42,17 +53,49 @@ bool StartsWithDrive(const QString& path)
 
 } // namespace
 
-CSetupDatabase::CSetupDatabase()
-    : m_strMdbPath(CollapseBackslashes(theApp.m_strAppDir + QLatin1String("\\Kestrel.mdb"))),
+CSetupDatabase::CSetupDatabase(QWidget* parent)
+    : CDialog(134, parent),
+      m_strMdbPath(CollapseBackslashes(theApp.m_strAppDir + QLatin1String("\\Kestrel.mdb"))),
       m_strAppDrive(CollapseBackslashes(theApp.m_strAppDir + QLatin1String("\\"))),
-      m_strDcmDrive(CollapseBackslashes(theApp.m_strArgPart2 + QLatin1String("\\")))
+      m_strDcmDrive(CollapseBackslashes(theApp.m_strArgPart2 + QLatin1String("\\"))),
+      m_ui(std::make_unique<Ui::SetupDatabase>())
 {
+}
+
+CSetupDatabase::~CSetupDatabase() = default;
+
+void CSetupDatabase::SetupUi()
+{
+    m_ui->setupUi(this);
+}
+
+// Only when the window is created; the relocation mode never creates it.
+bool CSetupDatabase::OnInitDialog()
+{
+    OnClicked(kChange, [this] { OnChange(); });
+    SetDlgItemText(kMdbPath, ToCodePage(m_strMdbPath));
+    SetDlgItemText(kAppDrive, ToCodePage(m_strAppDrive));
+    SetDlgItemText(kDcmDrive, ToCodePage(m_strDcmDrive));
+    SetDlgItemText(kStatus, ToCodePage(m_strStatus));
+    // The relocation itself does not move the bar (a step of 1 is the bar's own).
+    auto* progress = qobject_cast<QProgressBar*>(GetDlgItem(kProgress));
+    progress->setRange(0, 100);
+    progress->setValue(0);
+    return true;
+}
+
+void CSetupDatabase::OnOK()
+{
+    m_strMdbPath = FromCodePage(GetDlgItemText(kMdbPath));
+    m_strAppDrive = FromCodePage(GetDlgItemText(kAppDrive));
+    m_strDcmDrive = FromCodePage(GetDlgItemText(kDcmDrive));
+    CDialog::OnOK();
 }
 
 void CSetupDatabase::ReportFailure(const QString& text)
 {
     m_nExitStatus = 1;
-    AfxMessageBox(text);
+    AfxMessageBox(text, IsCreated() ? this : nullptr);
 }
 
 void CSetupDatabase::OnChange()

@@ -2,18 +2,30 @@
 
 // Relocation of the image database: after the acquisition application's files
 // or images have moved to other drives, rewrites the drive letter at the start
-// of the paths stored in four columns of Kestrel.mdb. Runs without a window;
-// failures are message boxes (transcript lines in scripted mode).
+// of the paths stored in four columns of Kestrel.mdb. The relocation mode runs
+// it without creating the window; failures are message boxes (transcript lines
+// in scripted mode). As a dialog, its "Change" button runs the same routine.
+#include "platform/Dialog.h"
+
 #include <QString>
+
+#include <memory>
+
+namespace Ui {
+class SetupDatabase;
+}
 
 class CGMDaoRecordset;
 
-class CSetupDatabase
+class CSetupDatabase : public CDialog
 {
+    Q_OBJECT
+
 public:
     // Takes the database folder and the two new drives from the argument's
     // parts that start-up stored in theApp.
-    CSetupDatabase();
+    explicit CSetupDatabase(QWidget* parent = nullptr);
+    ~CSetupDatabase() override;
 
     // The whole relocation.
     void OnChange();
@@ -29,9 +41,17 @@ public:
     QString m_strDcmDrive;
     QString m_strStatus;
 
+    // Takes the fields into the members, then closes.
+    void OnOK() override;
+
+protected:
+    void SetupUi() override;
+    bool OnInitDialog() override;
+
 private:
     void ReportFailure(const QString& text);
 
+    std::unique_ptr<Ui::SetupDatabase> m_ui;
     int m_nExitStatus = 0;
 };
 
