@@ -260,6 +260,7 @@ private:
     std::string m_path;
     Batch m_batch;
     bool m_inTransaction = false;
+    bool m_refusedInTransaction = false; // reported again by the commit
     bool m_dry = false;
     std::string m_dryBefore;
 
@@ -428,6 +429,7 @@ void Run::Write(int kind)
     const BOOL ok = WritePrivateProfileStringA(section.c_str(), kind == 2 ? nullptr : key.c_str(),
                                                kind == 0 ? value.c_str() : nullptr, m_path.c_str());
     if (refused) {
+        m_refusedInTransaction |= m_inTransaction && value.find_first_of("\r\n") == std::string::npos;
         FUZZ_CHECK(!ok);
         FUZZ_CHECK(FileBytes(m_path) == onDisk);
         return;
@@ -501,9 +503,18 @@ void Run::Commit()
     if (!m_inTransaction)
         return;
     const std::string onDisk = FileBytes(m_path);
-    const bool refused = !profile::PendingFiles().empty() && !m_dry && Unwritable(onDisk);
-    const bool failed = !profile::CommitTransaction().empty();
+    const bool refused = m_refusedInTransaction ||
+                         (!profile::PendingFiles().empty() && !m_dry && Unwritable(onDisk));
+    m_refusedInTransaction = false;
+    const std::vector<profile::WriteFailure> failures = profile::CommitTransaction();
+    const bool failed = !failures.empty();
     m_inTransaction = false;
+    if (failed != refused) {
+        std::fprintf(stderr, "--- file\n%s\n--- failures:", Escaped(onDisk).c_str());
+        for (const profile::WriteFailure& f : failures)
+            std::fprintf(stderr, " %s: %s;", f.path.c_str(), f.reason.c_str());
+        std::fprintf(stderr, "\n");
+    }
     FUZZ_CHECK(failed == refused);
     if (failed) {
         FUZZ_CHECK(FileBytes(m_path) == onDisk);
@@ -518,7 +529,7 @@ void Run::Rollback()
     if (!m_inTransaction)
         return;
     profile::RollbackTransaction();
-    m_inTransaction = false;
+    m_inTransaction = m_refusedInTransaction = false;
     FUZZ_CHECK(FileBytes(m_path) == (m_dry ? m_dryBefore : m_batch.before));
     m_batch.Reset(m_batch.before);
 }
