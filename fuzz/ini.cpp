@@ -429,7 +429,8 @@ void Run::Write(int kind)
     const BOOL ok = WritePrivateProfileStringA(section.c_str(), kind == 2 ? nullptr : key.c_str(),
                                                kind == 0 ? value.c_str() : nullptr, m_path.c_str());
     if (refused) {
-        m_refusedInTransaction |= m_inTransaction && value.find_first_of("\r\n") == std::string::npos;
+        m_refusedInTransaction |=
+            m_inTransaction && value.find_first_of("\r\n") == std::string::npos;
         FUZZ_CHECK(!ok);
         FUZZ_CHECK(FileBytes(m_path) == onDisk);
         return;

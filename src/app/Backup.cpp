@@ -129,20 +129,28 @@ QString Keep(const QString& path)
     return {};
 }
 
+namespace {
+
+int PrintList(const QVector<Entry>& copies, const QString& folder)
+{
+    if (copies.isEmpty())
+        std::printf("No backups in %s\n", qPrintable(QDir(folder).filePath("backup")));
+    for (int i = 0; i < copies.size(); ++i) {
+        std::printf("%d: %s %s (%lld bytes)\n", i + 1, qPrintable(copies[i].fileName),
+                    qPrintable(copies[i].time.toLocalTime().toString(
+                        QStringLiteral("yyyy-MM-dd HH:mm:ss.zzz"))),
+                    static_cast<long long>(QFileInfo(copies[i].path).size()));
+    }
+    return 0;
+}
+
+} // namespace
+
 int RestoreFromCommandLine(const QString& folder, int index)
 {
     const QVector<Entry> copies = List(folder);
-    if (index == 0) {
-        if (copies.isEmpty())
-            std::printf("No backups in %s\n", qPrintable(QDir(folder).filePath("backup")));
-        for (int i = 0; i < copies.size(); ++i) {
-            std::printf("%d: %s %s (%lld bytes)\n", i + 1, qPrintable(copies[i].fileName),
-                        qPrintable(copies[i].time.toLocalTime().toString(
-                            QStringLiteral("yyyy-MM-dd HH:mm:ss.zzz"))),
-                        static_cast<long long>(QFileInfo(copies[i].path).size()));
-        }
-        return 0;
-    }
+    if (index == 0)
+        return PrintList(copies, folder);
     if (index < 0 || index > copies.size()) {
         std::fprintf(stderr, "kestrel-setup: there is no backup %d (--restore lists them)\n",
                      index);
