@@ -424,13 +424,18 @@ void Run::Write(int kind)
     value = value.c_str(); // as a C string sees it
     const std::string onDisk = FileBytes(m_path);
     const bool pending = !profile::PendingFiles().empty();
-    const bool refused = kind == 0 && (value.find_first_of("\r\n") != std::string::npos ||
-                                       (!pending && Unwritable(onDisk)));
+    // Names under which a value would not read back, and line breaks, are
+    // refused before anything else.
+    const std::string trimmedKey = Trim(key);
+    const bool refusedAtOnce = section.find(']') != std::string::npos ||
+                               trimmedKey.find('=') != std::string::npos ||
+                               (!trimmedKey.empty() && std::strchr("[;", trimmedKey[0])) ||
+                               value.find_first_of("\r\n") != std::string::npos;
+    const bool refused = kind == 0 && (refusedAtOnce || (!pending && Unwritable(onDisk)));
     const BOOL ok = WritePrivateProfileStringA(section.c_str(), kind == 2 ? nullptr : key.c_str(),
                                                kind == 0 ? value.c_str() : nullptr, m_path.c_str());
     if (refused) {
-        m_refusedInTransaction |=
-            m_inTransaction && value.find_first_of("\r\n") == std::string::npos;
+        m_refusedInTransaction |= m_inTransaction && !refusedAtOnce;
         FUZZ_CHECK(!ok);
         FUZZ_CHECK(FileBytes(m_path) == onDisk);
         return;
@@ -470,6 +475,11 @@ void Run::CheckExpected()
     for (const auto& [where, value] : m_batch.expected) {
         bool found = false;
         const std::string read = ReadAll(where.first.c_str(), where.second.c_str(), &found);
+        if (found != value.has_value() || (value && read != *value))
+            std::fprintf(stderr, "--- [%s] %s read \"%s\", written \"%s\"\n--- file\n%s\n",
+                         Escaped(where.first).c_str(), Escaped(where.second).c_str(),
+                         Escaped(read).c_str(), Escaped(value.value_or("(none)")).c_str(),
+                         Escaped(FileBytes(m_path)).c_str());
         FUZZ_CHECK(found == value.has_value());
         if (value)
             FUZZ_CHECK(read == *value);
@@ -503,6 +513,14 @@ void Run::Commit()
 {
     if (!m_inTransaction)
         return;
+    // The change lines of a save: each key's new value as reads see it.
+    for (const profile::Change& change : profile::PendingChanges()) {
+        FUZZ_CHECK(change.before != change.after);
+        bool found = false;
+        const std::string read = ReadAll(change.section.c_str(), change.key.c_str(), &found);
+        FUZZ_CHECK(found == change.after.has_value());
+        FUZZ_CHECK(!found || read == *change.after);
+    }
     const std::string onDisk = FileBytes(m_path);
     const bool refused = m_refusedInTransaction ||
                          (!profile::PendingFiles().empty() && !m_dry && Unwritable(onDisk));

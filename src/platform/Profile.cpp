@@ -203,6 +203,16 @@ std::string_view TrimmedName(LPCSTR name)
     return text;
 }
 
+// A value written under such names would not read back under them: the key
+// would start a section or a comment, or end before its '=', and the section
+// would end at its ']'.
+bool WritesOtherLines(std::string_view section, std::string_view key)
+{
+    return section.find(']') != std::string_view::npos ||
+           (!key.empty() && (key.front() == '[' || key.front() == ';')) ||
+           key.find('=') != std::string_view::npos;
+}
+
 bool HasLineBreak(LPCSTR text)
 {
     return text && std::strpbrk(text, "\r\n") != nullptr;
@@ -408,8 +418,11 @@ BOOL WritePrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR value, LPCSTR
     edit.section = TrimmedName(section);
     if (key) {
         edit.key = TrimmedName(key);
-        if (value)
+        if (value) {
+            if (WritesOtherLines(edit.section, *edit.key))
+                return FALSE;
             edit.value = value;
+        }
     }
     const std::string path = CanonicalPath(fileName);
     return St().inTransaction ? Stage(fileName, path, edit) : WriteNow(fileName, path, edit);

@@ -297,6 +297,22 @@ TEST_F(ProfileTest, LineBreaksInNamesOrValuesAreRefused)
     EXPECT_EQ(Bytes(ini), "[Cor]\r\nWidth=3072\r\n");
 }
 
+// Found by fuzzing: a key named "[x" wrote a line that reads as a section.
+// Names under which a value would not read back are refused like line breaks.
+TEST_F(ProfileTest, NamesThatWouldWriteOtherLinesAreRefused)
+{
+    const std::string ini = Make("[Cor]\r\nWidth=3072\r\n");
+    EXPECT_FALSE(WritePrivateProfileStringA("Cor", "[Evil", "1", ini.c_str()));
+    EXPECT_FALSE(WritePrivateProfileStringA("Cor", " ;hidden", "1", ini.c_str()));
+    EXPECT_FALSE(WritePrivateProfileStringA("Cor", "Width=1\tX", "2", ini.c_str()));
+    EXPECT_FALSE(WritePrivateProfileStringA("Cor]x", "Width", "1", ini.c_str()));
+    EXPECT_EQ(Bytes(ini), "[Cor]\r\nWidth=3072\r\n");
+    EXPECT_TRUE(WritePrivateProfileStringA("[Cor;1", "Key]", "a=b", ini.c_str()));
+    EXPECT_EQ(Get("[Cor;1", "Key]", ini), "a=b/3");
+    EXPECT_TRUE(WritePrivateProfileStringA("Cor", "[Evil", nullptr, ini.c_str()))
+        << "deleting writes no line";
+}
+
 } // namespace
 
 namespace {
