@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
 #include <unistd.h>
@@ -430,11 +431,25 @@ void JetFile::MakeWorkingCopy()
         Fail(QStringLiteral("Cannot read the database %1").arg(DisplayPath()), errno);
     m_copyPath = m_path + QLatin1String(".relocating");
     const QByteArray copy = QFile::encodeName(m_copyPath);
-    const int out =
-        ::open(copy.constData(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, st.st_mode & 0777);
+    const int out = ::open(copy.constData(), O_RDWR | O_CREAT | O_CLOEXEC, st.st_mode & 0777);
     if (out < 0)
         Fail(QStringLiteral("Cannot make a working copy of the database %1").arg(DisplayPath()),
              errno);
+    // A copy left by a run that was killed is taken over; one that another run
+    // is still writing is not.
+    if (flock(out, LOCK_EX | LOCK_NB) != 0) {
+        ::close(out);
+        m_failed = true;
+        throw CDaoException(QStringLiteral("The database %1 is being relocated by another run of "
+                                           "this program; it was left as it was.")
+                                .arg(DisplayPath()));
+    }
+    if (ftruncate(out, 0) != 0) {
+        const int error = errno;
+        ::close(out);
+        Fail(QStringLiteral("Cannot make a working copy of the database %1").arg(DisplayPath()),
+             error);
+    }
     if (fchmod(out, st.st_mode & 07777) != 0 || !CopyAll(m_fd, out, st.st_size)) {
         const int error = errno ? errno : EIO;
         ::close(out);

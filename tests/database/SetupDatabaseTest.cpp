@@ -10,6 +10,7 @@
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 
 using dbtest::KestrelTable;
@@ -199,6 +200,32 @@ TEST_F(Relocation, ALockFileBesideTheDatabaseRefusesTheRelocation)
     EXPECT_TRUE(run.transcript.contains(QStringLiteral("in use by the acquisition application")))
         << run.transcript.toStdString();
     EXPECT_EQ(Bytes(db), before);
+}
+
+// A working copy that another run still writes is left alone; one that a
+// killed run left behind is taken over.
+TEST_F(Relocation, AWorkingCopyInUseRefusesTheRelocationAndALeftOneIsTakenOver)
+{
+    const QString db = Database();
+    const QByteArray before = Bytes(db);
+    const QString copy = db + QStringLiteral(".relocating");
+    QFile other(copy);
+    ASSERT_TRUE(other.open(QIODevice::WriteOnly));
+    other.write("half a copy");
+    other.flush();
+    ASSERT_EQ(flock(other.handle(), LOCK_EX | LOCK_NB), 0);
+    dbtest::RunResult run = dbtest::Relocate(Path("E:;F:"), db);
+    EXPECT_EQ(run.exitStatus, 1);
+    EXPECT_TRUE(run.transcript.contains(QStringLiteral("is being relocated by another run")))
+        << run.transcript.toStdString();
+    EXPECT_EQ(Bytes(db), before);
+    EXPECT_EQ(Bytes(copy), QByteArray("half a copy"));
+
+    other.close(); // the other run was killed
+    run = dbtest::Relocate(Path("E:;F:"), db);
+    EXPECT_EQ(run.exitStatus, 0) << run.transcript.toStdString();
+    EXPECT_EQ(dbtest::ReadColumn(db, "ImgInfo", "FullPath"), Column{Path("F:\\IMG\\0001.dcm")});
+    EXPECT_EQ(QDir(m_dir.path()).entryList(QDir::Files), QStringList{"Kestrel.mdb"});
 }
 
 // A pass that meets a value it cannot change safely reports it and stops; the
