@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <unordered_set>
 
 namespace jet {
 namespace {
@@ -15,7 +16,7 @@ constexpr int kMemoHeader = 12;
 constexpr uint32_t kMemoInline = 0x80000000u;
 constexpr uint32_t kMemoOneRow = 0x40000000u;
 constexpr int kMaxMoves = 8;
-constexpr int kMaxChain = 1 << 20;
+constexpr size_t kMaxChain = 1 << 20;
 
 uint16_t U16(const uint8_t* p)
 {
@@ -386,8 +387,9 @@ void JetTable::ReadMemo(const Field& field, Decoded& d)
         bytes.assign(page + start, page + start + size);
     } else if ((lengthAndFlags & 0xFF000000u) == 0) {
         uint32_t pointer = U32(header + 4);
-        for (int links = 0; pointer != 0; ++links) {
-            if (links == kMaxChain)
+        std::unordered_set<uint32_t> links; // a chain that comes back to a link never ends
+        while (pointer != 0) {
+            if (links.size() == kMaxChain || !links.insert(pointer).second)
                 Damaged(QStringLiteral("a memo's chain of pages does not end"));
             int start = 0, size = 0;
             const uint8_t* page = LongValueRow(pointer, start, size);

@@ -224,3 +224,53 @@ TEST_F(JetTableTest, TheCopyDoesNotReplaceAFileOpenedOrChangedMeanwhile)
         f.resize(before.size());
     }
 }
+
+// A memo chain whose last link points back to its first, each link one byte
+// long, with a header that claims 16 MB: read as damaged at once, not after a
+// million page reads a row.
+TEST_F(JetTableTest, AMemoChainThatLoopsIsDamaged)
+{
+    Column memo = Memo("Notes", MemoPlace::Chain, 1);
+    memo.compressed = false;
+    jet4::Writer writer(File());
+    const int t = writer.AddTable("T", {{"ID", Type::Long}, memo});
+    for (int id = 1; id <= 20; ++id)
+        writer.AddRow(t, {id, "a"}); // two links of one byte each
+    writer.Finish();
+
+    QByteArray bytes = Bytes(File());
+    const int pageSize = 4096;
+    int lval = -1;
+    for (int p = 0; p < bytes.size() / pageSize && lval < 0; ++p) {
+        if (bytes[p * pageSize] == 1 && bytes.mid(p * pageSize + 4, 4) == "LVAL")
+            lval = p;
+    }
+    ASSERT_GE(lval, 0);
+    // Links are written last first: row 0 is the second link, row 1 the first.
+    const auto rowStart = [&](int row) {
+        const int at = lval * pageSize + 14 + 2 * row;
+        return lval * pageSize + ((uchar(bytes[at]) | uchar(bytes[at + 1]) << 8) & 0x1FFF);
+    };
+    const QByteArray first = QByteArray::fromHex("01") + QByteArray(1, char(lval)) +
+                             QByteArray(2, '\0'); // pointer to row 1 of the page
+    bytes.replace(rowStart(0), 4, first);
+    // The first row's memo header: length 2, then the pointer to its first link.
+    const int header = bytes.indexOf(QByteArray::fromHex("02000000") + first);
+    ASSERT_GT(header, 0);
+    bytes.replace(header, 4, QByteArray::fromHex("ffffff00"));
+    QFile f(File());
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(bytes);
+    f.close();
+
+    const auto db = jet::JetFile::Open(File());
+    jet::JetTable table(*db, QStringLiteral("T"));
+    ASSERT_TRUE(table.Next());
+    try {
+        table.Value(1);
+        ADD_FAILURE() << "a looping chain was read";
+    } catch (const CDaoException& e) {
+        EXPECT_TRUE(e.Message().contains(QStringLiteral("chain"))) << e.what();
+    }
+    EXPECT_TRUE(db->IsDamaged());
+}
