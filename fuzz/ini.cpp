@@ -220,7 +220,7 @@ void CheckUntouched(const Batch& b, const std::string& afterBytes)
         FUZZ_CHECK(IsUtf16(afterBytes));
     const std::string after = Text(afterBytes);
     std::vector<RawLine> kept;
-    std::string section = "\x01";
+    std::string section = "\n"; // before the first header: no name holds a line break
     for (const RawLine& line : Lines(Text(b.before))) {
         if (line.kind == RawLine::Header)
             section = line.name;
@@ -228,7 +228,7 @@ void CheckUntouched(const Batch& b, const std::string& afterBytes)
             kept.push_back(line);
     }
     std::size_t next = 0;
-    section = "\x01";
+    section = "\n";
     for (const RawLine& line : Lines(after)) {
         if (line.kind == RawLine::Header)
             section = line.name;
