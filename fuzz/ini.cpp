@@ -522,8 +522,11 @@ void Run::Commit()
         FUZZ_CHECK(!found || read == *change.after);
     }
     const std::string onDisk = FileBytes(m_path);
-    const bool refused = m_refusedInTransaction ||
-                         (!profile::PendingFiles().empty() && !m_dry && Unwritable(onDisk));
+    // A write refused earlier is reported again; a file that another
+    // program made unwritable meanwhile is not replaced.
+    const bool pending = !profile::PendingFiles().empty();
+    const bool commitRefused = pending && !m_dry && Unwritable(onDisk);
+    const bool refused = m_refusedInTransaction || commitRefused;
     m_refusedInTransaction = false;
     const std::vector<profile::WriteFailure> failures = profile::CommitTransaction();
     const bool failed = !failures.empty();
@@ -535,7 +538,7 @@ void Run::Commit()
         std::fprintf(stderr, "\n");
     }
     FUZZ_CHECK(failed == refused);
-    if (failed) {
+    if (commitRefused || (failed && !pending)) {
         FUZZ_CHECK(FileBytes(m_path) == onDisk);
         m_batch.Reset(onDisk);
         return;
