@@ -33,6 +33,9 @@ struct PendingFile {
     FileStamp base;   // the version the edits were made on
     Document doc;
     std::vector<Edit> edits;
+    // The base was read too soon after its last change for its stamp to
+    // tell a later change of the same size.
+    bool baseUnsettled = false;
 };
 
 // A write of the open transaction, as asked for (canonical path).
@@ -292,10 +295,11 @@ BOOL Stage(const char* fileName, const std::string& path, const Edit& edit)
         Fail(fileName, reason);
         return FALSE;
     }
-    FileStamp base;
-    if (const auto c = s.cache.find(path); c != s.cache.end())
-        base = c->second.stamp;
-    PendingFile pending{fileName, base, *doc, {edit}};
+    PendingFile pending{fileName, {}, *doc, {edit}};
+    if (const auto c = s.cache.find(path); c != s.cache.end()) {
+        pending.base = c->second.stamp;
+        pending.baseUnsettled = !c->second.settled;
+    }
     pending.doc.Apply(edit);
     s.pending.emplace(path, std::move(pending));
     s.order.push_back(path);
@@ -313,7 +317,7 @@ std::string CommitFile(const std::string& path, PendingFile& pending)
         return std::strerror(error);
     Document* doc = &pending.doc;
     Document redone;
-    if (now != pending.base) {
+    if (now != pending.base || pending.baseUnsettled) {
         int error = 0;
         const CacheEntry* entry = Current(path, error);
         if (!entry)

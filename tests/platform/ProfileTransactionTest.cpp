@@ -15,8 +15,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-namespace
-{
+namespace {
 
 class ProfileTransactionTest : public ::testing::Test
 {
@@ -231,6 +230,25 @@ TEST_F(ProfileTransactionTest, SameSizeRewriteWithinTheTimestampGranularityIsSee
             << "[Cor]\r\nWidth=" << 1001 + round << "\r\n";
     }
     profile::detail::SimulateCoarseTimestamps(false);
+}
+
+} // namespace
+
+namespace {
+
+// As above, for a save: the file is rewritten in place with the same size
+// between the first write and the commit, too soon for its times to change.
+TEST_F(ProfileTransactionTest, SameSizeRewriteDuringTheTransactionIsKept)
+{
+    const std::string ini = Make("[Cor]\r\nWidth=1000\r\nOther=aaaa\r\n");
+    profile::detail::SimulateCoarseTimestamps(true);
+    EXPECT_EQ(Get("Cor", "Width", ini), "1000");
+    profile::BeginTransaction();
+    EXPECT_TRUE(WritePrivateProfileStringA("Cor", "Width", "2048", ini.c_str()));
+    std::ofstream(ini, std::ios::binary | std::ios::in) << "[Cor]\r\nWidth=1000\r\nOther=bbbb\r\n";
+    EXPECT_TRUE(profile::CommitTransaction().empty());
+    profile::detail::SimulateCoarseTimestamps(false);
+    EXPECT_EQ(Bytes(ini), "[Cor]\r\nWidth=2048\r\nOther=bbbb\r\n");
 }
 
 } // namespace
