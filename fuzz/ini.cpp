@@ -209,7 +209,8 @@ bool Concerned(const Batch& b, const std::string& section, const RawLine& line)
 
 // Every line the save does not concern is still there, in order and byte for
 // byte (a last line may gain a line end); every other line is a header or key
-// the save wrote.
+// the save wrote, or a line it concerns left as it was (a deletion that found
+// nothing before another program rewrote the file is not made again).
 void CheckUntouched(const Batch& b, const std::string& afterBytes)
 {
     if (Unwritable(b.before)) {
@@ -219,14 +220,14 @@ void CheckUntouched(const Batch& b, const std::string& afterBytes)
     if (IsUtf16(b.before))
         FUZZ_CHECK(IsUtf16(afterBytes));
     const std::string after = Text(afterBytes);
-    std::vector<RawLine> kept;
+    std::vector<RawLine> kept, concerned;
     std::string section = "\n"; // before the first header: no name holds a line break
     for (const RawLine& line : Lines(Text(b.before))) {
         if (line.kind == RawLine::Header)
             section = line.name;
-        if (!Concerned(b, section, line))
-            kept.push_back(line);
+        (Concerned(b, section, line) ? concerned : kept).push_back(line);
     }
+    std::size_t nextConcerned = 0;
     std::size_t next = 0;
     section = "\n";
     for (const RawLine& line : Lines(after)) {
@@ -239,8 +240,15 @@ void CheckUntouched(const Batch& b, const std::string& afterBytes)
         }
         const bool written = (line.kind == RawLine::Header && b.sections.count(line.name)) ||
                              (line.kind == RawLine::Key && b.keys.count({section, line.name}));
-        if (!written)
-            Show(b, after, line.text);
+        if (written)
+            continue;
+        while (nextConcerned < concerned.size() && concerned[nextConcerned].text != line.text)
+            ++nextConcerned;
+        if (nextConcerned < concerned.size()) {
+            ++nextConcerned;
+            continue;
+        }
+        Show(b, after, line.text);
         FUZZ_CHECK(written);
     }
     if (next != kept.size())
@@ -586,8 +594,13 @@ void Run::ToggleDryRun()
 void Run::Steps()
 {
     m_batch.Reset(FileBytes(m_path));
+    static const bool trace = std::getenv("KESTREL_FUZZ_TRACE") != nullptr;
     for (int step = 0; step < 64 && m_in.remaining_bytes() > 0; ++step) {
-        switch (m_in.ConsumeIntegralInRange(0, 10)) {
+        const int op = m_in.ConsumeIntegralInRange(0, 10);
+        if (trace)
+            std::fprintf(stderr, "step %d: op %d, file %s\n", step, op,
+                         Escaped(FileBytes(m_path)).c_str());
+        switch (op) {
         case 0:
         case 1:
             Read();
