@@ -1,5 +1,5 @@
 // Reads and a save-sized transaction on a 1 MB INI file of 5,000 keys.
-#include "platform/Profile.h"
+#include "ini/Profile.h"
 #include "settings/Ini.h"
 
 #include <benchmark/benchmark.h>

@@ -9,7 +9,7 @@
 //
 // Layout of an input: the last two bytes give the length of the file content,
 // taken from the front; the remaining bytes drive the steps.
-#include "platform/Profile.h"
+#include "ini/Profile.h"
 #include "settings/Ini.h"
 
 #include <fuzzer/FuzzedDataProvider.h>

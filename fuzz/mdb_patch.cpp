@@ -14,8 +14,8 @@
 #include "database/DaoException.h"
 #include "database/JetFile.h"
 #include "database/JetTable.h"
-#include "database/SetupDatabase.h"
-#include "platform/Transcript.h"
+#include "app/SetupDatabase.h"
+#include "ui/Transcript.h"
 #include "support/Jet4Writer.h"
 
 #include <QApplication>

@@ -1,14 +1,14 @@
 #include "app/SetUpApp.h"
 
-#include "app/AppPaths.h"
-#include "app/Backup.h"
+#include "settings/AppPaths.h"
+#include "settings/Backup.h"
 #include "app/SetUpDlg.h"
-#include "database/SetupDatabase.h"
-#include "platform/FileAttributes.h"
-#include "platform/MessageBox.h"
-#include "platform/Profile.h"
-#include "platform/ScriptDriver.h"
-#include "platform/Transcript.h"
+#include "app/SetupDatabase.h"
+#include "ini/FileAttributes.h"
+#include "ui/MessageBox.h"
+#include "ini/Profile.h"
+#include "app/ScriptDriver.h"
+#include "ui/Transcript.h"
 #include "settings/Ini.h"
 
 #include <QCoreApplication>

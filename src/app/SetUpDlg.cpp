@@ -2,12 +2,12 @@
 #include "ui_SetUpDlg.h"
 
 #include "app/AboutDlg.h"
-#include "app/SaveTransaction.h"
+#include "settings/SaveTransaction.h"
 #include "app/SetUpApp.h"
-#include "detectors/Detector.h"
-#include "platform/PageFactory.h"
-#include "platform/Controls.h"
-#include "platform/MessageBox.h"
+#include "pages/detectors/Detector.h"
+#include "ui/PageFactory.h"
+#include "ui/Controls.h"
+#include "ui/MessageBox.h"
 #include "settings/Ini.h"
 
 #include <QContextMenuEvent>

@@ -3,8 +3,8 @@
 // The one window of the settings mode: a tab per detector slot, the generator
 // page and the system page; OK saves every page and copies the per-detector
 // values between [Cor], [Cor1] and [Cor2].
-#include "platform/Dialog.h"
-#include "platform/ScriptDriver.h"
+#include "ui/Dialog.h"
+#include "app/ScriptDriver.h"
 
 #include <QByteArray>
 

@@ -1,6 +1,6 @@
 // kestrel-setup: the configuration editor of the Kestrel workstation.
 #include "app/SetUpApp.h"
-#include "platform/Transcript.h"
+#include "ui/Transcript.h"
 
 #include <QApplication>
 #include <QIcon>

@@ -1,6 +1,6 @@
 #include "settings/Ini.h"
 
-#include "platform/Profile.h"
+#include "ini/Profile.h"
 
 #include <cstdint>
 #include <cstdio>

@@ -1,8 +1,8 @@
 // Kestrel.ini files no workstation should hold, end to end through scripted
 // mode: every run ends by itself, a run without OK leaves the folder as it
 // was, and OK changes the file by exactly the keys it reports and nothing else.
-#include "platform/CodePage.h"
-#include "platform/Profile.h"
+#include "ini/CodePage.h"
+#include "ini/Profile.h"
 #include "support/ScriptRun.h"
 
 #include <QDir>

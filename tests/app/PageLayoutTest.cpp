@@ -4,10 +4,10 @@
 // overlaps no other control and shows its whole text.
 #include "app/AboutDlg.h"
 #include "app/SetUpDlg.h"
-#include "detectors/DirectPage.h"
-#include "detectors/DlgSelDet.h"
-#include "platform/Controls.h"
-#include "platform/PageFactory.h"
+#include "pages/detectors/DirectPage.h"
+#include "pages/detectors/DlgSelDet.h"
+#include "ui/Controls.h"
+#include "ui/PageFactory.h"
 
 #include <QAbstractScrollArea>
 #include <QAbstractSpinBox>

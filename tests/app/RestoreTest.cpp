@@ -1,5 +1,5 @@
 // kestrel-setup --restore: listing the backups and putting one back.
-#include "app/Backup.h"
+#include "settings/Backup.h"
 #include "support/ScriptRun.h"
 
 #include <QProcess>

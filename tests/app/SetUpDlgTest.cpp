@@ -1,7 +1,7 @@
 // The main dialog end to end through scripted mode: tabs, device ids, the OK
 // copies between [Cor], [Cor1] and [Cor2], and Cancel.
-#include "detectors/Detector.h"
-#include "platform/PageFactory.h"
+#include "pages/detectors/Detector.h"
+#include "ui/PageFactory.h"
 #include "settings/Ini.h"
 #include "support/ScriptRun.h"
 

@@ -3,8 +3,8 @@
 #include "app/SetUpApp.h"
 #include "database/JetFile.h"
 #include "database/JetTable.h"
-#include "database/SetupDatabase.h"
-#include "platform/Transcript.h"
+#include "app/SetupDatabase.h"
+#include "ui/Transcript.h"
 
 #include <QDir>
 #include <QFile>

@@ -3,8 +3,8 @@
 #include "database/DatabaseTesting.h"
 
 #include "app/SetUpApp.h"
-#include "database/SetupDatabase.h"
-#include "platform/Transcript.h"
+#include "app/SetupDatabase.h"
+#include "ui/Transcript.h"
 
 #include <QFile>
 #include <QProgressBar>

@@ -1,9 +1,9 @@
 #include "support/ScriptRun.h"
 
 #include "app/SetUpApp.h"
-#include "platform/FileAttributes.h"
-#include "platform/Profile.h"
-#include "platform/Transcript.h"
+#include "ini/FileAttributes.h"
+#include "ini/Profile.h"
+#include "ui/Transcript.h"
 #include "settings/Ini.h"
 
 #include <QDir>

@@ -1,0 +1,254 @@
+#include "pages/detectors/DetectorDrtech1.h"
+#include "ui_DetectorDrtech1.h"
+
+#include "app/SetUpApp.h"
+#include "pages/detectors/DrtechSwitches.h"
+#include "pages/detectors/SizeStepping.h"
+#include "ui/MessageBox.h"
+#include "ui/PageFactory.h"
+#include "settings/Ini.h"
+
+namespace {
+
+const char kDRTech[] = "DetectorDRTech";
+const char kDetDrtech[] = "DetDrtech";
+
+struct Model {
+    int width;
+    int height;
+    float spacing;
+};
+
+struct ModelRow {
+    bool device3; // rows for device id 3, else for the others
+    int type;
+    Model model;
+};
+
+const ModelRow kModels[] = {
+    {true, 0, {2560, 3072, 0.143f}},  {true, 1, {2560, 3072, 0.143f}},
+    {true, 2, {2048, 1536, 0.129f}},  {true, 3, {2048, 1536, 0.129f}},
+    {true, 8, {2048, 1536, 0.129f}},  {true, 9, {2048, 1536, 0.129f}},
+    {true, 4, {2560, 2560, 0.168f}},  {true, 5, {2560, 2560, 0.168f}},
+    {true, 11, {2560, 2560, 0.168f}}, {true, 6, {2048, 2560, 0.168f}},
+    {true, 7, {2048, 2560, 0.168f}},  {true, 10, {2560, 3072, 0.168f}},
+    {false, 0, {2560, 3072, 0.139f}}, {false, 1, {2560, 3072, 0.139f}},
+    {false, 2, {2560, 2560, 0.168f}}, {false, 3, {2560, 2560, 0.168f}},
+    {false, 5, {2048, 1536, 0.129f}}, {false, 6, {2048, 1536, 0.129f}},
+};
+
+const Model kUnknownModel = {2560, 3072, 0.143f};
+const char kUnknownDetector[] = "Unknown Detector, Check Detector Size";
+
+// Sensor size and spacing of a model type; an unknown type is reported and
+// taken as 2560 x 3072.
+Model LookUpModel(int type, int deviceId, QWidget* parent)
+{
+    for (const ModelRow& row : kModels) {
+        if (row.device3 == (deviceId == 3) && row.type == type)
+            return row.model;
+    }
+    AfxMessageBox(QString::fromLatin1(kUnknownDetector), parent);
+    return kUnknownModel;
+}
+
+bool MultiDetector()
+{
+    return theApp.m_bUseMultiCor == 1;
+}
+
+} // namespace
+
+IMPLEMENT_PAGE(CDetectorDrtech1, CreateWith<CDetectorDrtech1>(parent, slotIndex))
+
+CDetectorDrtech1::CDetectorDrtech1() : CDetectorDrtech1(141, true)
+{
+    m_ui = std::make_unique<Ui::DetectorDrtech1>();
+}
+
+CDetectorDrtech1::CDetectorDrtech1(int templateId, bool withModality)
+    : CDetector(templateId), m_bWithModality(withModality)
+{
+}
+
+CDetectorDrtech1::~CDetectorDrtech1() = default;
+
+bool CDetectorDrtech1::Create(QWidget* parent, int slotIndex)
+{
+    m_nSlotIndex = slotIndex;
+    return CDialog::Create(parent);
+}
+
+void CDetectorDrtech1::SetupUi()
+{
+    m_ui->setupUi(this);
+}
+
+bool CDetectorDrtech1::OnInitDialog()
+{
+    SetDigitsOnly(1041);
+    SetDigitsOnly(1042);
+    SetDigitsOnly(1064, true);
+    OnDeltaPos(1049, [this](int delta) { OnDeltaposWidth(delta); });
+    OnDeltaPos(1050, [this](int delta) { OnDeltaposHeight(delta); });
+
+    const GeometrySource source = LoadGeometry();
+    if (m_bWithModality)
+        LoadModalityChoice(source);
+    LoadSwitches();
+    ApplySlotPosition();
+    return true;
+}
+
+CDetectorDrtech1::GeometrySource CDetectorDrtech1::LoadGeometry()
+{
+    GeometrySource source;
+    source.deviceId = g_Ini.GetInt("CONTROLPANNEL", "Device", 0);
+    Model model;
+    bool sizeFromCor = true;
+    if (source.deviceId == 3) {
+        model = LookUpModel(g_Ini.GetInt(kDRTech, "DevType", 0), 3, this);
+    } else if (source.deviceId == 13) {
+        source.detType = g_Ini.GetInt(kDetDrtech, "DetType", 0);
+        if (source.detType == 4) {
+            // The first detector's own type and crop.
+            model = LookUpModel(g_Ini.GetInt(kDetDrtech, "A_TYPE", 0), 13, this);
+            m_nImageWidth = CroppedSize(model.width, g_Ini.GetInt(kDetDrtech, "A_CUTX", 0));
+            m_nImageHeight = CroppedSize(model.height, g_Ini.GetInt(kDetDrtech, "A_CUTY", 0));
+            sizeFromCor = false;
+        } else {
+            model = LookUpModel(source.detType, 13, this);
+        }
+    } else {
+        AfxMessageBox(QString::fromLatin1(kUnknownDetector), this);
+        model = LookUpModel(0, source.deviceId, this);
+    }
+    if (sizeFromCor) {
+        m_nImageWidth = g_Ini.GetInt("Cor", "Width", 0);
+        m_nImageHeight = g_Ini.GetInt("Cor", "Height", 0);
+    }
+    SetDlgItemText(1064, QByteArray::number(double(model.spacing), 'f', 3));
+    ShowSizes(model.width, model.height);
+    return source;
+}
+
+// The stored OriW and OriH play no part: the model is the sensor.
+void CDetectorDrtech1::ShowSizes(int sensorWidth, int sensorHeight)
+{
+    m_nSensorWidth = sensorWidth;
+    m_nSensorHeight = sensorHeight;
+    if (m_nImageWidth <= 0)
+        m_nImageWidth = m_nSensorWidth;
+    if (m_nImageHeight <= 0)
+        m_nImageHeight = m_nSensorHeight;
+    m_nImageWidth = RoundDown4(ClampImageSize(m_nImageWidth, m_nSensorWidth));
+    m_nImageHeight = RoundDown4(ClampImageSize(m_nImageHeight, m_nSensorHeight));
+    SetDlgItemInt(1037, m_nSensorWidth);
+    SetDlgItemInt(1038, m_nSensorHeight);
+    SetDlgItemInt(1041, m_nImageWidth);
+    SetDlgItemInt(1042, m_nImageHeight);
+}
+
+void CDetectorDrtech1::LoadModalityChoice(const GeometrySource& source)
+{
+    int mode = g_Ini.GetInt("SYSTEM", "Modality Mode", 0);
+    // With SMM1 1 the types above 4 work at one position at a time.
+    if (g_Ini.GetInt(kDetDrtech, "SMM1", 0) == 1 && source.deviceId == 13 && source.detType > 4) {
+        EnableDlgItem(1034, false);
+        if (mode == 2)
+            mode = 0;
+    }
+    SetModality(mode, g_Ini.GetInt("SYSTEM", "IsVet", 0) == 1);
+}
+
+void CDetectorDrtech1::LoadSwitches()
+{
+    // Read again with another default: without a device id the switches are
+    // taken from [DetDrtech].
+    const bool drtech = g_Ini.GetInt("CONTROLPANNEL", "Device", 13) == 3;
+    const char* section = drtech ? kDRTech : kDetDrtech;
+    CheckDlgButton(1054, g_Ini.GetInt(section, "SndExp", 0) == 1);
+    CheckDlgButton(1016, g_Ini.GetInt(section, "CtrlExp", 0) == 1);
+    const int openTime = g_Ini.GetInt(section, "OpenTime", 0);
+    if (drtech)
+        SetCurSel(1009, openTime == 1 ? 1 : 0);
+    else
+        SetCurSel(1009, openTime >= 0 && openTime <= 3 ? openTime : 0);
+}
+
+void CDetectorDrtech1::OnDeltaposWidth(int delta)
+{
+    StepSize(m_nImageWidth, m_nSensorWidth, delta);
+}
+
+void CDetectorDrtech1::OnDeltaposHeight(int delta)
+{
+    StepSize(m_nImageHeight, m_nSensorHeight, delta);
+}
+
+void CDetectorDrtech1::StepSize(int& field, int bound, int delta)
+{
+    if (!DdxInt(1041, m_nImageWidth) || !DdxInt(1042, m_nImageHeight))
+        return;
+    field = StepImageSize(field, bound, delta);
+    SetDlgItemInt(1041, m_nImageWidth);
+    SetDlgItemInt(1042, m_nImageHeight);
+}
+
+void CDetectorDrtech1::OnOK()
+{
+    // The mobile page exists only as the second of two detectors.
+    if (m_bWithModality && !MultiDetector())
+        SaveSingle();
+    else
+        SaveMulti();
+}
+
+void CDetectorDrtech1::SaveModalityKeys()
+{
+    const int mode = CheckedModality();
+    g_Ini.WriteInt(kDRTech, "DualMode", mode == 2 ? 1 : 0);
+    g_Ini.WriteInt(kDetDrtech, "DetMode", mode == 2 ? 1 : 0);
+    g_Ini.WriteInt("SYSTEM", "Modality Mode", mode);
+}
+
+void CDetectorDrtech1::SaveSingle()
+{
+    const int width = ClampImageSize(GetDlgItemInt(1041), m_nSensorWidth);
+    const int height = ClampImageSize(GetDlgItemInt(1042), m_nSensorHeight);
+    SaveModalityKeys();
+    if (g_Ini.GetInt("SYSTEM", "IsVet", 0) == 1) {
+        g_Ini.WriteInt(kDRTech, "DualMode", 0);
+        g_Ini.WriteInt(kDetDrtech, "DetMode", 0);
+        g_Ini.WriteInt("SYSTEM", "Modality Mode", 2);
+    }
+    SaveDrtechSwitches(*this, true);
+    g_Ini.WriteInt("Cor", "OriW", m_nSensorWidth);
+    g_Ini.WriteInt("Cor", "OriH", m_nSensorHeight);
+    g_Ini.WriteInt("Cor", "Width", width);
+    g_Ini.WriteInt("Cor", "Height", height);
+    if (g_Ini.GetInt("CONTROLPANNEL", "Device", 0) == 13 &&
+        g_Ini.GetInt(kDetDrtech, "DetType", 0) == 4) {
+        // The crop is kept for both detectors of the pair; the type stays A's.
+        g_Ini.WriteInt(kDetDrtech, "A_CUTX", m_nSensorWidth - width);
+        g_Ini.WriteInt(kDetDrtech, "B_CUTX", m_nSensorWidth - width);
+        g_Ini.WriteInt(kDetDrtech, "A_CUTY", m_nSensorHeight - height);
+        g_Ini.WriteInt(kDetDrtech, "B_CUTY", m_nSensorHeight - height);
+        g_Ini.WriteInt(kDetDrtech, "B_TYPE", g_Ini.GetInt(kDetDrtech, "A_TYPE", 0));
+    }
+    QByteArray spacing = GetDlgItemText(1064);
+    if (spacing.isEmpty())
+        spacing = "0.168";
+    g_Ini.WriteString("Cor", "PixelSpacing", spacing);
+    g_Ini.WriteString("Cor", "PixelSpacing2", spacing);
+}
+
+void CDetectorDrtech1::SaveMulti()
+{
+    const char* section = m_nSlotIndex == 0 ? "Cor1" : "Cor2";
+    g_Ini.WriteInt(section, "Width", ClampImageSize(GetDlgItemInt(1041), m_nSensorWidth));
+    g_Ini.WriteInt(section, "Height", ClampImageSize(GetDlgItemInt(1042), m_nSensorHeight));
+    if (m_bWithModality)
+        SaveModalityKeys();
+    SaveDrtechSwitches(*this, false);
+}

@@ -1,0 +1,47 @@
+#pragma once
+
+// DRTECH network detectors, up to three (A, B and a third): per detector the
+// model, image size, pixel spacing and the triggers with the AED button off
+// and on; page-wide the modality, third detector, AED button, sound, exposure
+// control and open time. The same sections whichever slot it stands in.
+#include "pages/detectors/Detector.h"
+
+#include <memory>
+
+namespace Ui {
+class DetectorDrtechLanMulti;
+}
+
+struct DrtechLanColumn;
+
+class CDetectorDrtechLanMulti : public CDetector
+{
+    Q_OBJECT
+
+public:
+    CDetectorDrtechLanMulti();
+    ~CDetectorDrtechLanMulti() override;
+
+    bool Create(QWidget* parent) { return CDialog::Create(parent); }
+    void OnOK() override;
+
+protected:
+    void SetupUi() override;
+    bool OnInitDialog() override;
+    void OnModalityButton(int mode) override;
+
+private:
+    void LoadSettings();
+    void LoadColumn(const DrtechLanColumn& column);
+    void LoadTriggers(const DrtechLanColumn& column);
+    void SaveColumn(const DrtechLanColumn& column);
+    void SaveTriggers(const DrtechLanColumn& column);
+    void EnableColumn(const DrtechLanColumn& column, bool enable, bool triggers = true);
+
+    void OnEnable3rd();
+    void OnEnableAedButton();
+    void OnSelchangeModel(const DrtechLanColumn& column);
+    void OnDeltaposSize(int imageId, int sensorId, int delta);
+
+    std::unique_ptr<Ui::DetectorDrtechLanMulti> m_ui;
+};

@@ -1,0 +1,61 @@
+#include "pages/detectors/DetectorTrixell.h"
+#include "ui_DetectorTrixell.h"
+
+#include "app/SetUpApp.h"
+#include "ui/PageFactory.h"
+#include "ui/PortLists.h"
+#include "settings/Ini.h"
+
+namespace {
+
+enum : int {
+    kStandPort = 1024,
+    kTablePort = 1025,
+};
+
+} // namespace
+
+IMPLEMENT_PAGE(CDetectorTrixell, CreateWith<CDetectorTrixell>(parent, slotIndex))
+
+CDetectorTrixell::CDetectorTrixell()
+    : CDetectorVadav(138), m_ui(std::make_unique<Ui::DetectorTrixell>())
+{
+}
+
+CDetectorTrixell::~CDetectorTrixell() = default;
+
+void CDetectorTrixell::SetupUi()
+{
+    m_ui->setupUi(this);
+    // The XMaru controls this family has no use for.
+    m_ui->hiddenControls->hide();
+}
+
+// The slot position changes nothing here: the stored modality stays shown.
+bool CDetectorTrixell::OnInitDialog()
+{
+    ConnectModality();
+    ConnectImageHandlers();
+    FillComPorts(*this, kStandPort);
+    FillComPorts(*this, kTablePort);
+
+    LoadSizes();
+    SelectComPort(*this, kStandPort, g_Ini.GetInt("DETECTOR", "Detector 1", 1));
+    SelectComPort(*this, kTablePort, g_Ini.GetInt("DETECTOR", "Detector 2", 1));
+    LoadModality();
+    if (theApp.m_bUseMultiCor == 1) {
+        for (int id : {Modality().stand, Modality().table, Modality().both})
+            ShowDlgItem(id, false);
+    }
+    return true;
+}
+
+void CDetectorTrixell::OnOK()
+{
+    WriteImageSize("Cor");
+    const QString invalid = QStringLiteral("ComPort Invalid, Set COM1");
+    g_Ini.WriteInt("DETECTOR", "Detector 1", ChosenComPort(*this, kStandPort, invalid));
+    g_Ini.WriteInt("DETECTOR", "Detector 2", ChosenComPort(*this, kTablePort, invalid));
+    // Hidden radios still hold the loaded value, which goes back unchanged.
+    g_Ini.WriteInt("SYSTEM", "Modality Mode", CheckedModality());
+}

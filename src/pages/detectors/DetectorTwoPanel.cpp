@@ -1,0 +1,120 @@
+#include "pages/detectors/DetectorTwoPanel.h"
+
+#include "settings/AppPaths.h"
+#include "ini/FileAttributes.h"
+
+namespace {
+
+constexpr int kFirstField = 1030;
+constexpr int kSecondField = 1031;
+
+// Edits of the eight fields, in exchange order: A width, height, cutting X,
+// cutting Y, then B.
+constexpr int kPanelIds[2][4] = {{1041, 1042, 1060, 1061}, {1057, 1058, 1062, 1063}};
+
+} // namespace
+
+MainIniSave::MainIniSave() : m_path(CDetectorTwoPanel::MainIniPath()), m_ini(m_path.constData())
+{
+    const DWORD attributes = GetFileAttributesA(m_path.constData());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY))
+        SetFileAttributesA(m_path.constData(), FILE_ATTRIBUTE_NORMAL);
+}
+
+MainIniSave::~MainIniSave()
+{
+    const DWORD attributes = GetFileAttributesA(m_path.constData());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_NORMAL))
+        SetFileAttributesA(m_path.constData(), FILE_ATTRIBUTE_READONLY);
+}
+
+CDetectorTwoPanel::CDetectorTwoPanel(int templateId) : CDetector(templateId) {}
+
+QByteArray CDetectorTwoPanel::MainIniPath()
+{
+    return AppFilePathBytes(QStringLiteral("Kestrel.ini"));
+}
+
+void CDetectorTwoPanel::OnModalityButton(int mode)
+{
+    EnableDlgItem(kFirstField, true);
+    EnableDlgItem(kSecondField, mode == 2);
+    if (mode != 2)
+        SetDlgItemText(kSecondField, "");
+}
+
+int CDetectorTwoPanel::SavedModality() const
+{
+    if (IsDlgButtonChecked(Modality().both))
+        return 2;
+    if (IsDlgButtonChecked(Modality().table))
+        return 1;
+    return 0;
+}
+
+void CDetectorTwoPanel::ShowPanels()
+{
+    for (int p = 0; p < 2; ++p) {
+        for (int i = 0; i < 4; ++i)
+            SetDlgItemInt(kPanelIds[p][i], m_panel[p][i]);
+    }
+}
+
+bool CDetectorTwoPanel::TakePanels()
+{
+    for (int p = 0; p < 2; ++p) {
+        for (int i = 0; i < 4; ++i) {
+            if (!DdxInt(kPanelIds[p][i], m_panel[p][i]))
+                return false;
+        }
+    }
+    return true;
+}
+
+void CDetectorTwoPanel::PeekPanels()
+{
+    for (int p = 0; p < 2; ++p) {
+        for (int i = 0; i < 4; ++i) {
+            bool ok = false;
+            const int value = GetDlgItemInt(kPanelIds[p][i], &ok);
+            if (ok)
+                m_panel[p][i] = value;
+        }
+    }
+}
+
+void CDetectorTwoPanel::SetPanelSize(Panel panel, int width, int height)
+{
+    PeekPanels();
+    PanelFields& f = m_panel[panel];
+    f.width = width;
+    f.height = height;
+    f.cutX = ValidMargin(f.cutX);
+    f.cutY = ValidMargin(f.cutY);
+    ShowPanels();
+}
+
+void CDetectorTwoPanel::ClampMargins()
+{
+    for (PanelFields& f : m_panel) {
+        f.cutX = ValidMargin(f.cutX);
+        f.cutY = ValidMargin(f.cutY);
+    }
+}
+
+void CDetectorTwoPanel::SetDigitsOnly(const std::vector<int>& ids)
+{
+    for (int id : ids)
+        SetDigitsOnly(id);
+}
+
+void CDetectorTwoPanel::SetHidden(const std::vector<int>& ids)
+{
+    for (int id : ids)
+        ShowDlgItem(id, false);
+}
+
+QByteArray CollapseBackslashes(QByteArray text)
+{
+    return text.replace("\\\\", "\\");
+}

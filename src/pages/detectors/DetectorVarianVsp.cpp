@@ -1,0 +1,42 @@
+#include "pages/detectors/DetectorVarianVsp.h"
+#include "ui_DetectorVarianVsp.h"
+
+#include "ui/PageFactory.h"
+
+namespace {
+
+const VarianKeys kVspKeys = {
+    "VSP",
+    nullptr,
+    nullptr,
+    {"A_SIZE_DATA_L", "A_SIZE_DATA_T", "B_SIZE_DATA_L", "B_SIZE_DATA_T"},
+    true,
+    "A_SN",
+    "B_SN",
+    "A_MODE",
+    "B_MODE",
+    2,
+    false,
+    "DEV_COUNT",
+    "2",
+    "1",
+    // Browse buttons, type lists and sizes: serial numbers are typed, and
+    // the panel size is not this page's business.
+    {1051, 1052, 1054, 1059, 1041, 1042, 1057, 1058},
+};
+
+} // namespace
+
+CDetectorVarianVsp::CDetectorVarianVsp()
+    : CDetectorVarian(1045, kVspKeys), m_uiVsp(std::make_unique<Ui::DetectorVarianVsp>())
+{
+}
+
+CDetectorVarianVsp::~CDetectorVarianVsp() = default;
+
+void CDetectorVarianVsp::SetupUi()
+{
+    m_uiVsp->setupUi(this);
+}
+
+IMPLEMENT_PAGE(CDetectorVarianVsp, CreateWith<CDetectorVarianVsp>(parent))

@@ -1,0 +1,96 @@
+#include "settings/SaveTransaction.h"
+
+#include "settings/Backup.h"
+#include "app/SetUpApp.h"
+#include "ui/MessageBox.h"
+#include "ini/Profile.h"
+#include "app/ScriptDriver.h"
+#include "ui/Transcript.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QString>
+
+#include <set>
+
+namespace {
+
+QString Local(const std::string& text)
+{
+    return QString::fromLocal8Bit(text.c_str());
+}
+
+// The file as the engineer knows it: its name when it lies in the
+// workstation folder, else the path it was written by.
+QString ShownName(const std::string& path)
+{
+    const QFileInfo info(QFile::decodeName(path.c_str()));
+    const QString folder = QDir(theApp.m_strAppDir).canonicalPath();
+    if (!folder.isEmpty() && QDir(info.absolutePath()).canonicalPath() == folder)
+        return info.fileName();
+    return info.filePath();
+}
+
+QString Shown(const std::optional<std::string>& value)
+{
+    if (!value)
+        return QStringLiteral("(none)");
+    return QLatin1Char('"') + transcript::Escape(QByteArray::fromStdString(*value)) +
+           QLatin1Char('"');
+}
+
+void ReportChanges(const std::vector<profile::Change>& changes, const std::set<std::string>& failed)
+{
+    for (const profile::Change& c : changes) {
+        if (failed.count(c.path))
+            continue;
+        transcript::Line(QStringLiteral("change: %1 [%2] %3: %4 -> %5")
+                             .arg(transcript::Escape(ShownName(c.path)),
+                                  transcript::Escape(QByteArray::fromStdString(c.section)),
+                                  transcript::Escape(QByteArray::fromStdString(c.key)),
+                                  Shown(c.before), Shown(c.after)));
+    }
+}
+
+// A copy that cannot be kept is told and the save goes on: a missing
+// backup must never cost the engineer the save itself.
+void KeepBackups(QWidget* parent)
+{
+    for (const std::string& path : profile::PendingFiles()) {
+        const QString reason = backup::Keep(QFile::decodeName(path.c_str()));
+        if (!reason.isEmpty())
+            AfxMessageBox(QStringLiteral("Could not back up %1 (%2); it is saved without a backup.")
+                              .arg(Local(path), reason),
+                          parent);
+    }
+}
+
+} // namespace
+
+bool RunSaveTransaction(const std::function<void()>& writes, QWidget* parent)
+{
+    profile::BeginTransaction();
+    writes();
+    // A script stopped by an error presses nothing: what its last action
+    // would have written is dropped.
+    if (ScriptDriver* driver = ScriptDriver::Current(); driver && driver->Aborted()) {
+        profile::RollbackTransaction();
+        return false;
+    }
+    const std::vector<profile::Change> changes = profile::PendingChanges();
+    if (!profile::DryRun())
+        KeepBackups(parent);
+    const std::vector<profile::WriteFailure> failures = profile::CommitTransaction();
+    std::set<std::string> failed;
+    for (const profile::WriteFailure& failure : failures) {
+        AfxMessageBox(
+            QStringLiteral("Could not save %1: %2").arg(Local(failure.path), Local(failure.reason)),
+            parent);
+        theApp.m_nExitStatus = 1;
+        failed.insert(failure.path);
+    }
+    if (profile::DryRun() || transcript::Active())
+        ReportChanges(changes, failed);
+    return failures.empty();
+}

@@ -1,0 +1,55 @@
+#pragma once
+
+// One detector page outside the main dialog, for what a full run cannot show:
+// the main dialog's OK writes keys of its own in multi-detector operation, and
+// some load paths need an arrangement the main dialog never makes.
+#include "app/SetUpApp.h"
+#include "pages/detectors/Detector.h"
+#include "ui/Transcript.h"
+#include "settings/Ini.h"
+#include "support/ScriptRun.h"
+
+#include <QAbstractButton>
+#include <QFile>
+
+class DirectPageScope
+{
+public:
+    // g_Ini bound to the workstation's Kestrel.ini, the arrangement set as the
+    // main dialog sets it before constructing a page; messages are collected.
+    DirectPageScope(const Workstation& ws, bool multi, int slotPosition)
+        : m_path(QFile::encodeName(ws.Path(QStringLiteral("Kestrel.ini")))),
+          m_wasActive(transcript::Active())
+    {
+        g_Ini.SetPath(m_path.constData());
+        theApp.m_bUseMultiCor = multi ? 1 : 0;
+        g_nSlotPosition = slotPosition;
+        transcript::SetActive(true);
+        transcript::SetSink(&m_transcript);
+    }
+    ~DirectPageScope()
+    {
+        transcript::SetSink(nullptr);
+        transcript::SetActive(m_wasActive);
+        theApp.m_bUseMultiCor = 0;
+        g_nSlotPosition = 0;
+        g_Ini.SetPath(nullptr);
+    }
+    DirectPageScope(const DirectPageScope&) = delete;
+    DirectPageScope& operator=(const DirectPageScope&) = delete;
+
+    int Messages() const { return int(m_transcript.count(QStringLiteral("message: "))); }
+    const QString& Transcript() const { return m_transcript; }
+
+private:
+    QByteArray m_path;
+    bool m_wasActive;
+    QString m_transcript;
+};
+
+// A user's click on a button of a page, handler included.
+inline void Click(CDialog& page, int id)
+{
+    if (auto* button = qobject_cast<QAbstractButton*>(page.GetDlgItem(id)))
+        button->click();
+}
