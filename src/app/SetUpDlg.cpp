@@ -92,18 +92,16 @@ bool CSetUpDlg::OnInitDialog()
 
     const int firstId = multi ? g_Ini.GetInt("Cor1", "Device", 0)
                               : g_Ini.GetInt("CONTROLPANNEL", "Device", 0);
-    g_nSlotPosition = multi ? 1 : 0;
-    m_pDetector = CreateDetector(firstId, 0);
+    m_pDetector = CreateDetector(firstId, 0, multi ? 1 : 0);
     if (m_pDetector)
         PlacePage(m_pDetector, true);
 
     if (multi) {
-        g_nSlotPosition = 2;
         const int secondId = g_Ini.GetInt("Cor2", "Device", 0);
         if (secondId == 0) {
             AfxMessageBox(QStringLiteral("Device id incorrected."), this);
         } else {
-            m_pDetector2 = CreateDetector(secondId, 1);
+            m_pDetector2 = CreateDetector(secondId, 1, 2);
             if (m_pDetector2)
                 PlacePage(m_pDetector2, false);
         }
@@ -120,7 +118,7 @@ bool CSetUpDlg::OnInitDialog()
     return true;
 }
 
-CDetector* CSetUpDlg::CreateDetector(int deviceId, int slot)
+CDetector* CSetUpDlg::CreateDetector(int deviceId, int slot, int slotPosition)
 {
     const DevicePage* entry = FindDevicePage(deviceId);
     if (!entry) {
@@ -130,11 +128,12 @@ CDetector* CSetUpDlg::CreateDetector(int deviceId, int slot)
     const char* className = entry->className;
     if (slot == 1 && (deviceId == 3 || deviceId == 13 || deviceId == 17))
         className = SecondSlotDrtechClass(deviceId);
-    const int slotIndex = slot == 0 ? entry->firstSlotIndex : entry->secondSlotIndex;
+    const PageContext context{deviceId, slotPosition,
+                              slot == 0 ? entry->firstSlotIndex : entry->secondSlotIndex};
     // A page class not built yet leaves its tab empty.
     // Every class of the table derives from CDetector.
     return static_cast<CDetector*>(
-        CreatePageByName(className, m_tabCtrl->PageParent(), slotIndex, deviceId));
+        CreatePageByName(className, m_tabCtrl->PageParent(), context));
 }
 
 void CSetUpDlg::PlacePage(QWidget* page, bool show)

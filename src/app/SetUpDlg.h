@@ -56,7 +56,7 @@ private:
         int crossDefectLevel = 3;
         QByteArray gain, offset, defectmap, makeRawPath;
     };
-    CDetector* CreateDetector(int deviceId, int slot);
+    CDetector* CreateDetector(int deviceId, int slot, int slotPosition);
     void PlacePage(QWidget* page, bool show);
     Snapshot TakeSnapshot(int slot) const;
     void SaveAll();

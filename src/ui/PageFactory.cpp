@@ -27,10 +27,10 @@ std::vector<std::string> RegisteredPageClasses()
     return names;
 }
 
-CDialog* CreatePageByName(const char* className, QWidget* parent, int slotIndex, int deviceId)
+CDialog* CreatePageByName(const char* className, QWidget* parent, const PageContext& context)
 {
     const auto it = Registry().find(className);
-    return it == Registry().end() ? nullptr : it->second(parent, slotIndex, deviceId);
+    return it == Registry().end() ? nullptr : it->second(parent, context);
 }
 
 PageCreateFn ReplacePageClass(const char* className, PageCreateFn create)

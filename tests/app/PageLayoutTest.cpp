@@ -338,7 +338,8 @@ TEST_P(PageLayout, FitsThePageAreaWithoutOverlapOrCutText)
 
     QWidget area;
     area.resize(areaSize);
-    std::unique_ptr<CDialog> page(CreatePageByName(c.className, &area, c.slotIndex, c.deviceId));
+    std::unique_ptr<CDialog> page(CreatePageByName(
+        c.className, &area, PageContext{c.deviceId, c.slotPosition, c.slotIndex}));
     ASSERT_TRUE(page) << c.className;
     page->setGeometry(area.rect().adjusted(5, 5, -5, -5));
     area.show();

@@ -16,12 +16,7 @@ namespace {
 class CTestDetector : public CDetector
 {
 public:
-    CTestDetector() : CDetector(9999) {}
-    bool Create(QWidget* parent, int slotIndex)
-    {
-        m_slot = slotIndex;
-        return CDialog::Create(parent);
-    }
+    explicit CTestDetector(const PageContext& context) : CDetector(9999, context) {}
     void OnOK() override
     {
         const QByteArray tag = QByteArray::number(m_nSlotPosition);
@@ -36,9 +31,6 @@ protected:
         auto* edit = new QLineEdit(this);
         edit->setProperty("ctrlId", 5000);
     }
-
-private:
-    int m_slot = 0;
 };
 
 // Stands the test page in for the DRTECH page (device id 11) while alive.
@@ -47,8 +39,8 @@ class TestPageScope
 public:
     TestPageScope()
         : m_previous(ReplacePageClass("CDetectorDrtech",
-                                      [](QWidget* parent, int slotIndex, int) -> CDialog* {
-                                          return CreateWith<CTestDetector>(parent, slotIndex);
+                                      [](QWidget* parent, const PageContext& context) -> CDialog* {
+                                          return CreatePage<CTestDetector>(parent, context);
                                       }))
     {
     }

@@ -5,9 +5,10 @@
 #include <QLineEdit>
 #include <QRegularExpressionValidator>
 
-int g_nSlotPosition = 0;
-
-CDetector::CDetector(int templateId) : CDialog(templateId), m_nSlotPosition(g_nSlotPosition) {}
+CDetector::CDetector(int templateId, const PageContext& context)
+    : CDialog(templateId), m_nSlotPosition(context.slotPosition)
+{
+}
 
 void CDetector::ConnectModality()
 {

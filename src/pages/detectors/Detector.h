@@ -1,22 +1,21 @@
 #pragma once
 
-// Base of every detector page: keeps the slot position the main dialog set just
-// before construction, and the modality group that nearly every page shares.
+// Base of every detector page: keeps the slot position it was constructed
+// with, and the modality group that nearly every page shares.
 #include "ui/Dialog.h"
-
-// 0 = the only detector, 1 = first of two (stand), 2 = second of two (table).
-extern int g_nSlotPosition;
+#include "ui/PageFactory.h"
 
 class CDetector : public CDialog
 {
     Q_OBJECT
 
 public:
-    explicit CDetector(int templateId);
+    CDetector(int templateId, const PageContext& context);
 
     // The base page neither saves nor ends itself.
     void OnOK() override {}
 
+    // 0 = the only detector, 1 = first of two (stand), 2 = second of two (table).
     const int m_nSlotPosition;
 
 protected:

@@ -28,7 +28,10 @@ bool IsVet()
 
 } // namespace
 
-CDetectorAtal::CDetectorAtal() : CDetector(1041), m_ui(std::make_unique<Ui::DetectorAtal>()) {}
+CDetectorAtal::CDetectorAtal(const PageContext& context)
+    : CDetector(1041, context), m_ui(std::make_unique<Ui::DetectorAtal>())
+{
+}
 
 CDetectorAtal::~CDetectorAtal() = default;
 
@@ -80,12 +83,4 @@ void CDetectorAtal::OnOK()
     g_Ini.WriteString(kSection, "PATH", GetDlgItemText(1010));
 }
 
-IMPLEMENT_PAGE(CDetectorAtal, [&] {
-    auto* page = new CDetectorAtal;
-    page->m_nDeviceId = deviceId;
-    if (!page->Create(parent)) {
-        delete page;
-        page = nullptr;
-    }
-    return page;
-}())
+IMPLEMENT_PAGE(CDetectorAtal)

@@ -15,13 +15,10 @@ class CDetectorAtal : public CDetector
     Q_OBJECT
 
 public:
-    CDetectorAtal();
+    explicit CDetectorAtal(const PageContext& context);
     ~CDetectorAtal() override;
 
     void OnOK() override;
-
-    // Set by the main dialog before creation.
-    int m_nDeviceId = 0;
 
 protected:
     void SetupUi() override;

@@ -72,8 +72,8 @@ QByteArray DefaultWorkFolder()
 
 } // namespace
 
-CDetectorCareray::CDetectorCareray()
-    : CDetector(1036), m_ui(std::make_unique<Ui::DetectorCareray>())
+CDetectorCareray::CDetectorCareray(const PageContext& context)
+    : CDetector(1036, context), m_ui(std::make_unique<Ui::DetectorCareray>())
 {
     SetModalityButtons({1086, 1087, 1088});
 }
@@ -251,4 +251,4 @@ void CDetectorCareray::OnOK()
     g_Ini.WriteInt("CONTROLPANNEL", "UseModeAED", aed);
 }
 
-IMPLEMENT_PAGE(CDetectorCareray, CreateWith<CDetectorCareray>(parent))
+IMPLEMENT_PAGE(CDetectorCareray)

@@ -18,7 +18,7 @@ class CDetectorCareray : public CDetector
     Q_OBJECT
 
 public:
-    CDetectorCareray();
+    explicit CDetectorCareray(const PageContext& context);
     ~CDetectorCareray() override;
 
     void OnOK() override;

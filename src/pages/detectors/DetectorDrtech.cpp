@@ -15,17 +15,15 @@ bool MultiDetector()
 
 } // namespace
 
-IMPLEMENT_PAGE(CDetectorDrtech, CreateWith<CDetectorDrtech>(parent, slotIndex))
+IMPLEMENT_PAGE(CDetectorDrtech)
 
-CDetectorDrtech::CDetectorDrtech() : CDetector(137), m_ui(std::make_unique<Ui::DetectorDrtech>()) {}
+CDetectorDrtech::CDetectorDrtech(const PageContext& context)
+    : CDetector(137, context), m_ui(std::make_unique<Ui::DetectorDrtech>()),
+      m_nSlotIndex(context.slotIndex)
+{
+}
 
 CDetectorDrtech::~CDetectorDrtech() = default;
-
-bool CDetectorDrtech::Create(QWidget* parent, int slotIndex)
-{
-    m_nSlotIndex = slotIndex;
-    return CDialog::Create(parent);
-}
 
 void CDetectorDrtech::SetupUi()
 {

@@ -16,10 +16,9 @@ class CDetectorDrtech : public CDetector
     Q_OBJECT
 
 public:
-    CDetectorDrtech();
+    explicit CDetectorDrtech(const PageContext& context);
     ~CDetectorDrtech() override;
 
-    bool Create(QWidget* parent, int slotIndex);
     void OnOK() override;
 
 protected:
@@ -39,5 +38,5 @@ private:
     int m_nSensorHeight = 0;
     int m_nImageWidth = 0;
     int m_nImageHeight = 0;
-    int m_nSlotIndex = 0;
+    const int m_nSlotIndex;
 };

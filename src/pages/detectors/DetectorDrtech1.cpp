@@ -59,25 +59,21 @@ bool MultiDetector()
 
 } // namespace
 
-IMPLEMENT_PAGE(CDetectorDrtech1, CreateWith<CDetectorDrtech1>(parent, slotIndex))
+IMPLEMENT_PAGE(CDetectorDrtech1)
 
-CDetectorDrtech1::CDetectorDrtech1() : CDetectorDrtech1(141, true)
+CDetectorDrtech1::CDetectorDrtech1(const PageContext& context)
+    : CDetectorDrtech1(141, true, context)
 {
     m_ui = std::make_unique<Ui::DetectorDrtech1>();
 }
 
-CDetectorDrtech1::CDetectorDrtech1(int templateId, bool withModality)
-    : CDetector(templateId), m_bWithModality(withModality)
+CDetectorDrtech1::CDetectorDrtech1(int templateId, bool withModality, const PageContext& context)
+    : CDetector(templateId, context), m_bWithModality(withModality),
+      m_nSlotIndex(context.slotIndex)
 {
 }
 
 CDetectorDrtech1::~CDetectorDrtech1() = default;
-
-bool CDetectorDrtech1::Create(QWidget* parent, int slotIndex)
-{
-    m_nSlotIndex = slotIndex;
-    return CDialog::Create(parent);
-}
 
 void CDetectorDrtech1::SetupUi()
 {

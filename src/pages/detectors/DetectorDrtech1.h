@@ -17,16 +17,15 @@ class CDetectorDrtech1 : public CDetector
     Q_OBJECT
 
 public:
-    CDetectorDrtech1();
+    explicit CDetectorDrtech1(const PageContext& context);
     ~CDetectorDrtech1() override;
 
-    bool Create(QWidget* parent, int slotIndex);
     void OnOK() override;
 
 protected:
     // A page on another template; without the modality it neither loads nor
     // stores the modality keys.
-    CDetectorDrtech1(int templateId, bool withModality);
+    CDetectorDrtech1(int templateId, bool withModality, const PageContext& context);
 
     void SetupUi() override;
     bool OnInitDialog() override;
@@ -55,5 +54,5 @@ private:
     int m_nSensorHeight = 0;
     int m_nImageWidth = 0;
     int m_nImageHeight = 0;
-    int m_nSlotIndex = 0;
+    const int m_nSlotIndex;
 };

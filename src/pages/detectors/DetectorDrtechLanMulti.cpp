@@ -82,10 +82,10 @@ int TriggerIndex(int stored)
 
 } // namespace
 
-IMPLEMENT_PAGE(CDetectorDrtechLanMulti, CreateWith<CDetectorDrtechLanMulti>(parent))
+IMPLEMENT_PAGE(CDetectorDrtechLanMulti)
 
-CDetectorDrtechLanMulti::CDetectorDrtechLanMulti()
-    : CDetector(1044), m_ui(std::make_unique<Ui::DetectorDrtechLanMulti>())
+CDetectorDrtechLanMulti::CDetectorDrtechLanMulti(const PageContext& context)
+    : CDetector(1044, context), m_ui(std::make_unique<Ui::DetectorDrtechLanMulti>())
 {
     SetModalityButtons({kStand, kTable, kDual});
 }

@@ -19,10 +19,9 @@ class CDetectorDrtechLanMulti : public CDetector
     Q_OBJECT
 
 public:
-    CDetectorDrtechLanMulti();
+    explicit CDetectorDrtechLanMulti(const PageContext& context);
     ~CDetectorDrtechLanMulti() override;
 
-    bool Create(QWidget* parent) { return CDialog::Create(parent); }
     void OnOK() override;
 
 protected:

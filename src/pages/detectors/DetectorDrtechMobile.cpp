@@ -3,10 +3,10 @@
 
 #include "ui/PageFactory.h"
 
-IMPLEMENT_PAGE(CDetectorDrtechMobile, CreateWith<CDetectorDrtechMobile>(parent, slotIndex))
+IMPLEMENT_PAGE(CDetectorDrtechMobile)
 
-CDetectorDrtechMobile::CDetectorDrtechMobile()
-    : CDetectorDrtech1(1039, false), m_mobileUi(std::make_unique<Ui::DetectorDrtechMobile>())
+CDetectorDrtechMobile::CDetectorDrtechMobile(const PageContext& context)
+    : CDetectorDrtech1(1039, false, context), m_mobileUi(std::make_unique<Ui::DetectorDrtechMobile>())
 {
 }
 

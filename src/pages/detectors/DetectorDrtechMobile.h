@@ -15,7 +15,7 @@ class CDetectorDrtechMobile : public CDetectorDrtech1
     Q_OBJECT
 
 public:
-    CDetectorDrtechMobile();
+    explicit CDetectorDrtechMobile(const PageContext& context);
     ~CDetectorDrtechMobile() override;
 
 protected:

@@ -3,8 +3,8 @@
 
 #include "ui/PageFactory.h"
 
-CDetectorKonica::CDetectorKonica()
-    : CDetectorTwoPanel(1042), m_ui(std::make_unique<Ui::DetectorKonica>())
+CDetectorKonica::CDetectorKonica(const PageContext& context)
+    : CDetectorTwoPanel(1042, context), m_ui(std::make_unique<Ui::DetectorKonica>())
 {
 }
 
@@ -89,4 +89,4 @@ void CDetectorKonica::OnOK()
     }
 }
 
-IMPLEMENT_PAGE(CDetectorKonica, CreateWith<CDetectorKonica>(parent))
+IMPLEMENT_PAGE(CDetectorKonica)

@@ -17,7 +17,7 @@ class CDetectorKonica : public CDetectorTwoPanel
     Q_OBJECT
 
 public:
-    CDetectorKonica();
+    explicit CDetectorKonica(const PageContext& context);
     ~CDetectorKonica() override;
 
     void OnOK() override;

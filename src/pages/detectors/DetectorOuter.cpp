@@ -111,7 +111,11 @@ bool IsVet()
 
 } // namespace
 
-CDetectorOuter::CDetectorOuter() : CDetector(1040), m_ui(std::make_unique<Ui::DetectorOuter>()) {}
+CDetectorOuter::CDetectorOuter(const PageContext& context)
+    : CDetector(1040, context), m_nDeviceId(context.deviceId),
+      m_ui(std::make_unique<Ui::DetectorOuter>())
+{
+}
 
 CDetectorOuter::~CDetectorOuter() = default;
 
@@ -263,12 +267,4 @@ void CDetectorOuter::SaveLists(const OuterFamily& family)
     }
 }
 
-IMPLEMENT_PAGE(CDetectorOuter, [&] {
-    auto* page = new CDetectorOuter;
-    page->m_nDeviceId = deviceId;
-    if (!page->Create(parent)) {
-        delete page;
-        page = nullptr;
-    }
-    return page;
-}())
+IMPLEMENT_PAGE(CDetectorOuter)

@@ -18,13 +18,13 @@ class CDetectorOuter : public CDetector
     Q_OBJECT
 
 public:
-    CDetectorOuter();
+    explicit CDetectorOuter(const PageContext& context);
     ~CDetectorOuter() override;
 
     void OnOK() override;
 
-    // Set by the main dialog before creation.
-    int m_nDeviceId = 0;
+    // Picks the family: the INI section, crop keys and extra lists.
+    const int m_nDeviceId;
 
 protected:
     void SetupUi() override;

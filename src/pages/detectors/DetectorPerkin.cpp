@@ -55,8 +55,8 @@ QByteArray ValidGainSeq(const QByteArray& text)
     return value >= 0 && value <= 50 ? text : QByteArray("0");
 }
 
-CDetectorPerkin::CDetectorPerkin()
-    : CDetectorTwoPanel(1043), m_ui(std::make_unique<Ui::DetectorPerkin>())
+CDetectorPerkin::CDetectorPerkin(const PageContext& context)
+    : CDetectorTwoPanel(1043, context), m_ui(std::make_unique<Ui::DetectorPerkin>())
 {
 }
 
@@ -159,4 +159,4 @@ void CDetectorPerkin::SaveLinks(const CIni& ini)
     ini.WriteInt("SYSTEM", "Modality Mode", modality);
 }
 
-IMPLEMENT_PAGE(CDetectorPerkin, CreateWith<CDetectorPerkin>(parent))
+IMPLEMENT_PAGE(CDetectorPerkin)

@@ -17,7 +17,7 @@ class CDetectorPerkin : public CDetectorTwoPanel
     Q_OBJECT
 
 public:
-    CDetectorPerkin();
+    explicit CDetectorPerkin(const PageContext& context);
     ~CDetectorPerkin() override;
 
     void OnOK() override;

@@ -54,17 +54,12 @@ int StepSize(int value, int delta)
 
 } // namespace
 
-IMPLEMENT_PAGE(CDetectorTetd, CreateWith<CDetectorTetd>(parent, slotIndex))
+IMPLEMENT_PAGE(CDetectorTetd)
 
-CDetectorTetd::CDetectorTetd() : CDetector(1035), m_ui(std::make_unique<Ui::DetectorTetd>()) {}
+CDetectorTetd::CDetectorTetd(const PageContext& context)
+    : CDetector(1035, context), m_ui(std::make_unique<Ui::DetectorTetd>()) {}
 
 CDetectorTetd::~CDetectorTetd() = default;
-
-bool CDetectorTetd::Create(QWidget* parent, int slotIndex)
-{
-    m_nSlotIndex = slotIndex;
-    return CDialog::Create(parent);
-}
 
 void CDetectorTetd::SetupUi()
 {

@@ -15,10 +15,9 @@ class CDetectorTetd : public CDetector
     Q_OBJECT
 
 public:
-    CDetectorTetd();
+    explicit CDetectorTetd(const PageContext& context);
     ~CDetectorTetd() override;
 
-    bool Create(QWidget* parent, int slotIndex);
     void OnOK() override;
 
 protected:
@@ -29,6 +28,5 @@ private:
     void OnDeltaposSize(int editId, int delta);
     void OnBrowse();
 
-    int m_nSlotIndex = 0;
     std::unique_ptr<Ui::DetectorTetd> m_ui;
 };

@@ -15,10 +15,10 @@ enum : int {
 
 } // namespace
 
-IMPLEMENT_PAGE(CDetectorTrixell, CreateWith<CDetectorTrixell>(parent, slotIndex))
+IMPLEMENT_PAGE(CDetectorTrixell)
 
-CDetectorTrixell::CDetectorTrixell()
-    : CDetectorVadav(138), m_ui(std::make_unique<Ui::DetectorTrixell>())
+CDetectorTrixell::CDetectorTrixell(const PageContext& context)
+    : CDetectorVadav(138, context), m_ui(std::make_unique<Ui::DetectorTrixell>())
 {
 }
 

@@ -16,7 +16,7 @@ class CDetectorTrixell : public CDetectorVadav
     Q_OBJECT
 
 public:
-    CDetectorTrixell();
+    explicit CDetectorTrixell(const PageContext& context);
     ~CDetectorTrixell() override;
 
     void OnOK() override;

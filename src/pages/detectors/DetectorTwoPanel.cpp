@@ -28,7 +28,10 @@ MainIniSave::~MainIniSave()
         SetFileAttributesA(m_path.constData(), FILE_ATTRIBUTE_READONLY);
 }
 
-CDetectorTwoPanel::CDetectorTwoPanel(int templateId) : CDetector(templateId) {}
+CDetectorTwoPanel::CDetectorTwoPanel(int templateId, const PageContext& context)
+    : CDetector(templateId, context)
+{
+}
 
 QByteArray CDetectorTwoPanel::MainIniPath()
 {

@@ -34,7 +34,7 @@ class CDetectorTwoPanel : public CDetector
     Q_OBJECT
 
 public:
-    explicit CDetectorTwoPanel(int templateId);
+    CDetectorTwoPanel(int templateId, const PageContext& context);
 
     // The main INI file's path as these pages build it from the application folder.
     static QByteArray MainIniPath();

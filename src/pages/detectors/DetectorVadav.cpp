@@ -60,19 +60,19 @@ const Switch kSwitches[] = {
 
 } // namespace
 
-IMPLEMENT_PAGE(CDetectorVadav, CreateWith<CDetectorVadav>(parent, slotIndex))
+IMPLEMENT_PAGE(CDetectorVadav)
 
-CDetectorVadav::CDetectorVadav() : CDetector(135), m_ui(std::make_unique<Ui::DetectorVadav>()) {}
+CDetectorVadav::CDetectorVadav(const PageContext& context) : CDetectorVadav(135, context)
+{
+    m_ui = std::make_unique<Ui::DetectorVadav>();
+}
 
-CDetectorVadav::CDetectorVadav(int templateId) : CDetector(templateId) {}
+CDetectorVadav::CDetectorVadav(int templateId, const PageContext& context)
+    : CDetector(templateId, context), m_nSlotIndex(context.slotIndex)
+{
+}
 
 CDetectorVadav::~CDetectorVadav() = default;
-
-bool CDetectorVadav::Create(QWidget* parent, int slotIndex)
-{
-    m_nSlotIndex = slotIndex;
-    return CDialog::Create(parent);
-}
 
 void CDetectorVadav::SetupUi()
 {

@@ -16,15 +16,14 @@ class CDetectorVadav : public CDetector
     Q_OBJECT
 
 public:
-    CDetectorVadav();
+    explicit CDetectorVadav(const PageContext& context);
     ~CDetectorVadav() override;
 
-    bool Create(QWidget* parent, int slotIndex);
     void OnOK() override;
 
 protected:
     // For a page that runs these handlers on a template of its own.
-    explicit CDetectorVadav(int templateId);
+    CDetectorVadav(int templateId, const PageContext& context);
 
     void SetupUi() override;
     bool OnInitDialog() override;
@@ -51,7 +50,7 @@ protected:
     int m_nOriH = 0;
     int m_nWidth = 0;
     int m_nHeight = 0;
-    int m_nSlotIndex = 0;
+    const int m_nSlotIndex;
 
 private:
     void OnBrowse();

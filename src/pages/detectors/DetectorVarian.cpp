@@ -27,13 +27,15 @@ constexpr int kModeEdit[2] = {1064, 1065};
 
 } // namespace
 
-CDetectorVarian::CDetectorVarian()
-    : CDetectorTwoPanel(1038), m_keys(kVarianKeys), m_ui(std::make_unique<Ui::DetectorVarian>())
+CDetectorVarian::CDetectorVarian(const PageContext& context)
+    : CDetectorTwoPanel(1038, context), m_keys(kVarianKeys),
+      m_ui(std::make_unique<Ui::DetectorVarian>())
 {
 }
 
-CDetectorVarian::CDetectorVarian(int templateId, const VarianKeys& keys)
-    : CDetectorTwoPanel(templateId), m_keys(keys)
+CDetectorVarian::CDetectorVarian(int templateId, const VarianKeys& keys,
+                                 const PageContext& context)
+    : CDetectorTwoPanel(templateId, context), m_keys(keys)
 {
 }
 
@@ -141,4 +143,4 @@ void CDetectorVarian::SaveNumbers(const CIni& ini)
     }
 }
 
-IMPLEMENT_PAGE(CDetectorVarian, CreateWith<CDetectorVarian>(parent))
+IMPLEMENT_PAGE(CDetectorVarian)

@@ -36,13 +36,13 @@ class CDetectorVarian : public CDetectorTwoPanel
     Q_OBJECT
 
 public:
-    CDetectorVarian();
+    explicit CDetectorVarian(const PageContext& context);
     ~CDetectorVarian() override;
 
     void OnOK() override;
 
 protected:
-    CDetectorVarian(int templateId, const VarianKeys& keys);
+    CDetectorVarian(int templateId, const VarianKeys& keys, const PageContext& context);
 
     void SetupUi() override;
     bool OnInitDialog() override;

@@ -27,8 +27,8 @@ const VarianKeys kVspKeys = {
 
 } // namespace
 
-CDetectorVarianVsp::CDetectorVarianVsp()
-    : CDetectorVarian(1045, kVspKeys), m_uiVsp(std::make_unique<Ui::DetectorVarianVsp>())
+CDetectorVarianVsp::CDetectorVarianVsp(const PageContext& context)
+    : CDetectorVarian(1045, kVspKeys, context), m_uiVsp(std::make_unique<Ui::DetectorVarianVsp>())
 {
 }
 
@@ -39,4 +39,4 @@ void CDetectorVarianVsp::SetupUi()
     m_uiVsp->setupUi(this);
 }
 
-IMPLEMENT_PAGE(CDetectorVarianVsp, CreateWith<CDetectorVarianVsp>(parent))
+IMPLEMENT_PAGE(CDetectorVarianVsp)

@@ -16,7 +16,7 @@ class CDetectorVarianVsp : public CDetectorVarian
     Q_OBJECT
 
 public:
-    CDetectorVarianVsp();
+    explicit CDetectorVarianVsp(const PageContext& context);
     ~CDetectorVarianVsp() override;
 
 protected:

@@ -285,4 +285,4 @@ void CGenerator::OnEnableIoDevice()
     EnableDlgItem(IDC_READY_DELAY, enabled);
 }
 
-IMPLEMENT_PAGE(CGenerator, CreateWith<CGenerator>(parent))
+IMPLEMENT_PAGE(CGenerator)

@@ -14,7 +14,7 @@
 #include "settings/Ini.h"
 #include "pages/system/DetectorSlots.h"
 
-IMPLEMENT_PAGE(CDlgSystem, CreateWith<CDlgSystem>(parent))
+IMPLEMENT_PAGE(CDlgSystem)
 
 namespace {
 

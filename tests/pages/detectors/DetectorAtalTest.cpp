@@ -118,8 +118,7 @@ TEST(AtalPage, SavingInASingleModeShowsZeroDetectorBMargins)
     const QByteArray path = ws.Path("Kestrel.ini").toLocal8Bit();
     g_Ini.SetPath(path.constData());
     theApp.m_bUseMultiCor = 0;
-    g_nSlotPosition = 0;
-    CDetectorAtal page;
+    CDetectorAtal page{PageContext()};
     ASSERT_TRUE(page.Create(nullptr));
     EXPECT_EQ(page.GetDlgItemText(1043), "30");
     page.OnOK();

@@ -31,8 +31,8 @@ TEST(DetectorDrtech1, GeometryComesFromTheModelTable)
         Workstation ws;
         ws.WriteIni(c.ini);
         DirectPageScope scope(ws, false, 0);
-        CDetectorDrtech1 page;
-        ASSERT_TRUE(page.Create(nullptr, 0));
+        CDetectorDrtech1 page(scope.Context(0));
+        ASSERT_TRUE(page.Create(nullptr));
         EXPECT_EQ(scope.Messages(), c.messages) << c.ini;
         EXPECT_EQ(page.GetDlgItemText(1037) + ' ' + page.GetDlgItemText(1038) + ' ' +
                       page.GetDlgItemText(1064),
@@ -58,8 +58,8 @@ TEST(DetectorDrtech1, RestrictedModelCannotBeDualAndVeterinaryModeIsAlwaysDual)
         Workstation ws;
         ws.WriteIni(QByteArray("[CONTROLPANNEL]\nDevice=13\n") + c.ini);
         DirectPageScope scope(ws, false, 0);
-        CDetectorDrtech1 page;
-        ASSERT_TRUE(page.Create(nullptr, 0));
+        CDetectorDrtech1 page(scope.Context(0));
+        ASSERT_TRUE(page.Create(nullptr));
         const QString dual = QString::number(page.IsDlgItemVisible(1034)) +
                              QString::number(page.IsDlgItemEnabled(1034)) +
                              QString::number(page.IsDlgButtonChecked(1034));
@@ -91,8 +91,8 @@ TEST(DetectorDrtech1, SingleSaveWritesEveryKeyInOrder)
     ws.WriteIni("[CONTROLPANNEL]\nDevice=3\n");
     {
         DirectPageScope scope(ws, false, 0);
-        CDetectorDrtech1 page;
-        ASSERT_TRUE(page.Create(nullptr, 0));
+        CDetectorDrtech1 page(scope.Context(0));
+        ASSERT_TRUE(page.Create(nullptr));
         Click(page, 1033);
         Click(page, 1054);
         page.SetCurSel(1009, 2);
@@ -117,8 +117,8 @@ TEST(DetectorDrtech1, PairSaveKeepsTheCropForBothDetectors)
     ws.WriteIni(
         "[CONTROLPANNEL]\nDevice=13\n[DetDrtech]\nDetType=4\nA_TYPE=1\nA_CUTX=40\nA_CUTY=2\n");
     DirectPageScope scope(ws, false, 0);
-    CDetectorDrtech1 page;
-    ASSERT_TRUE(page.Create(nullptr, 0));
+    CDetectorDrtech1 page(scope.Context(0));
+    ASSERT_TRUE(page.Create(nullptr));
     page.SetDlgItemText(1041, "3");
     page.SetCurSel(1009, -1);
     page.OnOK();
@@ -146,8 +146,8 @@ TEST(DetectorDrtech1, MultiSaveWritesTheSlotsSizeAndNoGeometry)
     ws.WriteIni("[CONTROLPANNEL]\nDevice=3\n[SYSTEM]\nIsVet=1\n");
     {
         DirectPageScope scope(ws, true, 2);
-        CDetectorDrtech1 page;
-        ASSERT_TRUE(page.Create(nullptr, 0));
+        CDetectorDrtech1 page(scope.Context(0));
+        ASSERT_TRUE(page.Create(nullptr));
         page.OnOK();
     }
     EXPECT_EQ(ws.Read(QStringLiteral("Kestrel.ini")),

@@ -146,7 +146,7 @@ TEST(DetectorDrtechLanMulti, SavingWritesEveryKeyInOrder)
     ws.WriteIni(kLan);
     {
         DirectPageScope scope(ws, false, 0);
-        CDetectorDrtechLanMulti page;
+        CDetectorDrtechLanMulti page(scope.Context());
         ASSERT_TRUE(page.Create(nullptr));
         Click(page, 1088);
         Click(page, 1054);

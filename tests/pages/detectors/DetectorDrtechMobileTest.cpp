@@ -61,8 +61,8 @@ TEST(DetectorDrtechMobile, SavesSizeToTheFirstSlotAndLeavesTheModalityAlone)
                 "[SYSTEM]\nModality Mode=1\n");
     {
         DirectPageScope scope(ws, true, 2);
-        CDetectorDrtechMobile page;
-        ASSERT_TRUE(page.Create(nullptr, 0));
+        CDetectorDrtechMobile page(scope.Context(0));
+        ASSERT_TRUE(page.Create(nullptr));
         page.CheckDlgButton(1054, 1);
         page.OnOK();
     }

@@ -91,8 +91,8 @@ TEST(DetectorDrtech, PageOfTwoLeavesModalityModeAlone)
     ws.WriteIni(kMulti);
     {
         DirectPageScope scope(ws, true, 2);
-        CDetectorDrtech page;
-        ASSERT_TRUE(page.Create(nullptr, 1));
+        CDetectorDrtech page(scope.Context(1));
+        ASSERT_TRUE(page.Create(nullptr));
         page.OnOK();
     }
     EXPECT_EQ(ws.Value("SYSTEM", "Modality Mode"), "0");

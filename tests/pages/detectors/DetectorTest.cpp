@@ -16,7 +16,8 @@ class CModalityPage : public CDetector
 {
 public:
     using CDetector::ModalityButtons;
-    explicit CModalityPage(const ModalityButtons& ids) : CDetector(9998), m_ids(ids)
+    explicit CModalityPage(const ModalityButtons& ids, int slotPosition = 0)
+        : CDetector(9998, PageContext{0, slotPosition, 0}), m_ids(ids)
     {
         SetModalityButtons(ids);
     }
@@ -77,9 +78,8 @@ TEST(ModalityGroup, LoadsTheStoredModeThenAppliesTheSlot)
         Workstation ws;
         ws.WriteIni(QByteArray("[SYSTEM]\n") + c.system);
         DirectPageScope scope(ws, c.slotPosition != 0, c.slotPosition);
-        CModalityPage page({1086, 1087, 1088});
+        CModalityPage page({1086, 1087, 1088}, c.slotPosition);
         page.Create(nullptr);
-        g_nSlotPosition = 0; // taken at construction
         page.LoadModality(c.honourVet);
         page.ApplySlotPosition();
         EXPECT_EQ(page.State(), c.state) << c.system << " slot " << c.slotPosition;

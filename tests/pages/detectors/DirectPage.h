@@ -16,14 +16,14 @@ class DirectPageScope
 {
 public:
     // g_Ini bound to the workstation's Kestrel.ini, the arrangement set as the
-    // main dialog sets it before constructing a page; messages are collected.
+    // main dialog sets it; messages are collected.
     DirectPageScope(const Workstation& ws, bool multi, int slotPosition)
         : m_path(QFile::encodeName(ws.Path(QStringLiteral("Kestrel.ini")))),
+          m_slotPosition(slotPosition),
           m_wasActive(transcript::Active())
     {
         g_Ini.SetPath(m_path.constData());
         theApp.m_bUseMultiCor = multi ? 1 : 0;
-        g_nSlotPosition = slotPosition;
         transcript::SetActive(true);
         transcript::SetSink(&m_transcript);
     }
@@ -32,17 +32,23 @@ public:
         transcript::SetSink(nullptr);
         transcript::SetActive(m_wasActive);
         theApp.m_bUseMultiCor = 0;
-        g_nSlotPosition = 0;
         g_Ini.SetPath(nullptr);
     }
     DirectPageScope(const DirectPageScope&) = delete;
     DirectPageScope& operator=(const DirectPageScope&) = delete;
+
+    // What the main dialog tells a page standing in this arrangement.
+    PageContext Context(int slotIndex = 0, int deviceId = 0) const
+    {
+        return {deviceId, m_slotPosition, slotIndex};
+    }
 
     int Messages() const { return int(m_transcript.count(QStringLiteral("message: "))); }
     const QString& Transcript() const { return m_transcript; }
 
 private:
     QByteArray m_path;
+    int m_slotPosition;
     bool m_wasActive;
     QString m_transcript;
 };

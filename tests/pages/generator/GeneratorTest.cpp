@@ -12,8 +12,7 @@ namespace {
 class CQuietDetector : public CDetector
 {
 public:
-    CQuietDetector() : CDetector(9998) {}
-    bool Create(QWidget* parent, int) { return CDialog::Create(parent); }
+    explicit CQuietDetector(const PageContext& context) : CDetector(9998, context) {}
 
 protected:
     void SetupUi() override {}
@@ -27,8 +26,8 @@ protected:
     {
         for (const char* name : {"CDetectorDrtech", "CDetectorVarian"})
             m_replaced.emplace_back(
-                name, ReplacePageClass(name, [](QWidget* parent, int slot, int) -> CDialog* {
-                    return CreateWith<CQuietDetector>(parent, slot);
+                name, ReplacePageClass(name, [](QWidget* parent, const PageContext& context) -> CDialog* {
+                    return CreatePage<CQuietDetector>(parent, context);
                 }));
     }
     void TearDown() override
