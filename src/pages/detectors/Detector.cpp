@@ -1,12 +1,14 @@
 #include "pages/detectors/Detector.h"
 
-#include "settings/Ini.h"
-
 #include <QLineEdit>
 #include <QRegularExpressionValidator>
 
+#include "pages/Veterinary.h"
+#include "settings/Ini.h"
+#include "settings/IniKeys.h"
+
 CDetector::CDetector(int templateId, const PageContext& context)
-    : CDialog(templateId), m_nSlotPosition(context.slotPosition)
+    : CPage(templateId), m_nSlotPosition(context.slotPosition)
 {
 }
 
@@ -26,8 +28,8 @@ void CDetector::CheckModality(int mode)
 
 void CDetector::LoadModality(bool honourVet)
 {
-    const bool vet = honourVet && g_Ini.GetInt("SYSTEM", "IsVet", 0) == 1;
-    SetModality(g_Ini.GetInt("SYSTEM", "Modality Mode", 0), vet);
+    const bool vet = honourVet && IsPetVet(ReadVetKind());
+    SetModality(g_Ini.GetInt(kSystem, kModalityMode, 0), vet);
 }
 
 void CDetector::SetModality(int mode, bool vet)

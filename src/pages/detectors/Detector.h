@@ -2,10 +2,10 @@
 
 // Base of every detector page: keeps the slot position it was constructed
 // with, and the modality group that nearly every page shares.
-#include "ui/Dialog.h"
+#include "pages/Page.h"
 #include "ui/PageFactory.h"
 
-class CDetector : public CDialog
+class CDetector : public CPage
 {
     Q_OBJECT
 
