@@ -2,9 +2,9 @@
 #include "ui_DetectorTrixell.h"
 
 #include "app/SetUpApp.h"
-#include "ui/PageFactory.h"
-#include "ui/PortLists.h"
 #include "settings/Ini.h"
+#include "settings/IniKeys.h"
+#include "ui/PortLists.h"
 
 namespace {
 
@@ -12,6 +12,10 @@ enum : int {
     kStandPort = 1024,
     kTablePort = 1025,
 };
+
+constexpr char kPortSection[] = "DETECTOR";
+constexpr char kStandPortKey[] = "Detector 1";
+constexpr char kTablePortKey[] = "Detector 2";
 
 } // namespace
 
@@ -40,8 +44,8 @@ bool CDetectorTrixell::OnInitDialog()
     FillComPorts(*this, kTablePort);
 
     LoadSizes();
-    SelectComPort(*this, kStandPort, g_Ini.GetInt("DETECTOR", "Detector 1", 1));
-    SelectComPort(*this, kTablePort, g_Ini.GetInt("DETECTOR", "Detector 2", 1));
+    SelectComPort(*this, kStandPort, g_Ini.GetInt(kPortSection, kStandPortKey, 1));
+    SelectComPort(*this, kTablePort, g_Ini.GetInt(kPortSection, kTablePortKey, 1));
     LoadModality();
     if (theApp.m_bUseMultiCor == 1) {
         for (int id : {Modality().stand, Modality().table, Modality().both})
@@ -52,10 +56,10 @@ bool CDetectorTrixell::OnInitDialog()
 
 void CDetectorTrixell::OnOK()
 {
-    WriteImageSize("Cor");
+    WriteImageSize(kCor);
     const QString invalid = QStringLiteral("ComPort Invalid, Set COM1");
-    g_Ini.WriteInt("DETECTOR", "Detector 1", ChosenComPort(*this, kStandPort, invalid));
-    g_Ini.WriteInt("DETECTOR", "Detector 2", ChosenComPort(*this, kTablePort, invalid));
+    g_Ini.WriteInt(kPortSection, kStandPortKey, ChosenComPort(*this, kStandPort, invalid));
+    g_Ini.WriteInt(kPortSection, kTablePortKey, ChosenComPort(*this, kTablePort, invalid));
     // Hidden radios still hold the loaded value, which goes back unchanged.
-    g_Ini.WriteInt("SYSTEM", "Modality Mode", CheckedModality());
+    g_Ini.WriteInt(kSystem, kModalityMode, CheckedModality());
 }

@@ -3,14 +3,15 @@
 
 #include <QFileInfo>
 
-#include "settings/AppPaths.h"
-#include "ui/FolderPicker.h"
 #include "app/SetUpApp.h"
-#include "pages/detectors/SizeStepping.h"
 #include "ini/CodePage.h"
-#include "ui/MessageBox.h"
-#include "ui/PageFactory.h"
+#include "pages/Veterinary.h"
+#include "pages/detectors/SizeStepping.h"
+#include "settings/AppPaths.h"
 #include "settings/Ini.h"
+#include "settings/IniKeys.h"
+#include "ui/FolderPicker.h"
+#include "ui/MessageBox.h"
 
 namespace {
 
@@ -40,22 +41,18 @@ enum : int {
     kSameSize = 1053,
 };
 
-const char kSection[] = "DetectorVatech";
+constexpr const char* kSection = kDetectorVatech;
+
+constexpr Binding kLibraryPathKey = TextBinding(kLibraryPath, kSection, kLibPath);
+constexpr Binding kStandAddressKey = TextBinding(kStandAddress, kSection, "DetIP_1");
+constexpr Binding kTableAddressKey = TextBinding(kTableAddress, kSection, "DetIP_2");
 
 // Check boxes stored with a value of their own for each state; a box loads
 // checked only when the stored value is exactly its checked value.
-struct Switch {
-    int id;
-    const char* key;
-    int defaultValue;
-    int checkedValue;
-    int uncheckedValue;
-};
-
-const Switch kSwitches[] = {
-    {kSwitchCorrection, "UseCal", 1, 0, 1},
-    {kSwitchUseLog, "UseLog", 0, 1, 0},
-    {kSwitchPrinterPort, "Mode", 0, 0, 2},
+constexpr Binding kSwitches[] = {
+    CheckBinding(kSwitchCorrection, kSection, "UseCal", 1, 0, 1),
+    CheckBinding(kSwitchUseLog, kSection, "UseLog", 0, 1, 0),
+    CheckBinding(kSwitchPrinterPort, kSection, "Mode", 0, 0, 2),
 };
 
 } // namespace
@@ -88,11 +85,11 @@ bool CDetectorVadav::OnInitDialog()
     for (const char* item : {"None", "90CCW", "90CW"})
         AddString(kRotate, item);
 
-    SetDlgItemText(kLibraryPath, g_Ini.GetString(kSection, "LibPath", ""));
-    SetDlgItemText(kStandAddress, g_Ini.GetString(kSection, "DetIP_1", ""));
-    SetDlgItemText(kTableAddress, g_Ini.GetString(kSection, "DetIP_2", ""));
+    Load(kLibraryPathKey);
+    Load(kStandAddressKey);
+    Load(kTableAddressKey);
     LoadSizes();
-    LoadSwitches();
+    Load(kSwitches);
     LoadModality();
 
     const int rotation = g_Ini.GetInt(kSection, "Rotation", 0);
@@ -103,7 +100,7 @@ bool CDetectorVadav::OnInitDialog()
         CheckDlgButton(kFlipVert, (flip & 2) ? 1 : 0);
     }
 
-    if (g_Ini.GetInt("SYSTEM", "IsVet", 0) > 0)
+    if (IsAnyVet(ReadVetKind()))
         ApplyVetLayout();
     ApplySlotPosition();
     return true;
@@ -119,19 +116,13 @@ void CDetectorVadav::ConnectImageHandlers()
 
 void CDetectorVadav::LoadSizes()
 {
-    m_nOriW = g_Ini.GetInt("Cor", "OriW", 0);
-    m_nOriH = g_Ini.GetInt("Cor", "OriH", 0);
-    m_nWidth = RoundDown4(ClampImageSize(g_Ini.GetInt("Cor", "Width", 0), m_nOriW));
-    m_nHeight = RoundDown4(ClampImageSize(g_Ini.GetInt("Cor", "Height", 0), m_nOriH));
+    m_nOriW = g_Ini.GetInt(kCor, kOriW, 0);
+    m_nOriH = g_Ini.GetInt(kCor, kOriH, 0);
+    m_nWidth = RoundDown4(ClampImageSize(g_Ini.GetInt(kCor, kWidth, 0), m_nOriW));
+    m_nHeight = RoundDown4(ClampImageSize(g_Ini.GetInt(kCor, kHeight, 0), m_nOriH));
     SetDlgItemInt(kSensorWidth, m_nOriW);
     SetDlgItemInt(kSensorHeight, m_nOriH);
     PutImageSize();
-}
-
-void CDetectorVadav::LoadSwitches()
-{
-    for (const Switch& s : kSwitches)
-        CheckDlgButton(s.id, g_Ini.GetInt(kSection, s.key, s.defaultValue) == s.checkedValue);
 }
 
 // A veterinary workstation has one detector at the stand.
@@ -214,8 +205,8 @@ void CDetectorVadav::OnBrowse()
 
 void CDetectorVadav::WriteImageSize(const char* section) const
 {
-    g_Ini.WriteInt(section, "Width", ClampImageSize(GetDlgItemInt(kImageWidth), m_nOriW));
-    g_Ini.WriteInt(section, "Height", ClampImageSize(GetDlgItemInt(kImageHeight), m_nOriH));
+    g_Ini.WriteInt(section, kWidth, ClampImageSize(GetDlgItemInt(kImageWidth), m_nOriW));
+    g_Ini.WriteInt(section, kHeight, ClampImageSize(GetDlgItemInt(kImageHeight), m_nOriH));
 }
 
 void CDetectorVadav::OnOK()
@@ -228,16 +219,16 @@ void CDetectorVadav::OnOK()
 
 void CDetectorVadav::SaveSingle()
 {
-    g_Ini.WriteString(kSection, "LibPath", GetDlgItemText(kLibraryPath));
-    WriteImageSize("Cor");
+    Save(kLibraryPathKey);
+    WriteImageSize(kCor);
     // A single detector's address goes to both keys.
     const int mode = CheckedModality();
-    g_Ini.WriteString(kSection, "DetIP_1",
+    g_Ini.WriteString(kSection, kStandAddressKey.key,
                       GetDlgItemText(mode == 1 ? kTableAddress : kStandAddress));
-    g_Ini.WriteString(kSection, "DetIP_2",
+    g_Ini.WriteString(kSection, kTableAddressKey.key,
                       GetDlgItemText(mode == 0 ? kStandAddress : kTableAddress));
-    g_Ini.WriteInt("SYSTEM", "Modality Mode", mode);
-    g_Ini.WriteInt("SYSTEM", "Current Modality", mode == 1 ? 2 : 1);
+    g_Ini.WriteInt(kSystem, kModalityMode, mode);
+    g_Ini.WriteInt(kSystem, kCurrentModality, mode == 1 ? 2 : 1);
     SaveSwitches();
 }
 
@@ -245,24 +236,22 @@ void CDetectorVadav::SaveSingle()
 // second the table's.
 void CDetectorVadav::SaveMulti()
 {
-    const char* slotSection = m_nSlotIndex == 0 ? "Cor1" : "Cor2";
+    const char* slotSection = m_nSlotIndex == 0 ? kCor1 : kCor2;
     g_Ini.WriteString(slotSection, "Path", GetDlgItemText(kLibraryPath));
     WriteImageSize(slotSection);
     if (m_nSlotIndex == 0) {
-        g_Ini.WriteString(kSection, "LibPath", GetDlgItemText(kLibraryPath));
-        WriteImageSize("Cor");
-        g_Ini.WriteString(kSection, "DetIP_1", GetDlgItemText(kStandAddress));
+        Save(kLibraryPathKey);
+        WriteImageSize(kCor);
+        Save(kStandAddressKey);
     } else {
-        g_Ini.WriteString(kSection, "DetIP_2", GetDlgItemText(kTableAddress));
+        Save(kTableAddressKey);
     }
     SaveSwitches();
 }
 
 void CDetectorVadav::SaveSwitches()
 {
-    for (const Switch& s : kSwitches)
-        g_Ini.WriteInt(kSection, s.key,
-                       IsDlgButtonChecked(s.id) ? s.checkedValue : s.uncheckedValue);
+    Save(kSwitches);
     const int rotation = GetCurSel(kRotate);
     g_Ini.WriteInt(kSection, "Rotation", rotation < 0 ? 0 : rotation);
     const int flip =

@@ -54,7 +54,6 @@ protected:
 
 private:
     void OnBrowse();
-    void LoadSwitches();
     void ApplyVetLayout();
     void SaveSingle();
     void SaveMulti();
