@@ -3,10 +3,22 @@
 
 #include "app/SetUpApp.h"
 #include "pages/detectors/SizeStepping.h"
-#include "ui/PageFactory.h"
 #include "settings/Ini.h"
+#include "settings/IniKeys.h"
 
 namespace {
+
+enum : int {
+    kStandRadio = 1032,
+    kTableRadio = 1033,
+    kFullRadio = 1034,
+    kSensorWidth = 1037,
+    kSensorHeight = 1038,
+    kImageWidth = 1041,
+    kImageHeight = 1042,
+    kWidthArrows = 1049,
+    kHeightArrows = 1050,
+};
 
 bool MultiDetector()
 {
@@ -36,19 +48,19 @@ void CDetectorDrtech::SetupUi()
 const char* CDetectorDrtech::SizeSection() const
 {
     if (!MultiDetector())
-        return "Cor";
-    return m_nSlotIndex == 0 ? "Cor1" : "Cor2";
+        return kCor;
+    return m_nSlotIndex == 0 ? kCor1 : kCor2;
 }
 
 bool CDetectorDrtech::OnInitDialog()
 {
-    OnDeltaPos(1049, [this](int delta) { OnDeltaposWidth(delta); });
-    OnDeltaPos(1050, [this](int delta) { OnDeltaposHeight(delta); });
+    OnDeltaPos(kWidthArrows, [this](int delta) { OnDeltaposWidth(delta); });
+    OnDeltaPos(kHeightArrows, [this](int delta) { OnDeltaposHeight(delta); });
 
     LoadSizes();
     LoadModality();
     if (MultiDetector()) {
-        for (int id : {1032, 1033, 1034})
+        for (int id : {kStandRadio, kTableRadio, kFullRadio})
             ShowDlgItem(id, false);
     }
     ApplySlotPosition();
@@ -58,15 +70,15 @@ bool CDetectorDrtech::OnInitDialog()
 void CDetectorDrtech::LoadSizes()
 {
     const char* section = SizeSection();
-    m_nSensorWidth = g_Ini.GetInt(section, "OriW", 0);
-    m_nSensorHeight = g_Ini.GetInt(section, "OriH", 0);
-    m_nImageWidth = RoundDown4(ClampImageSize(g_Ini.GetInt(section, "Width", 0), m_nSensorWidth));
+    m_nSensorWidth = g_Ini.GetInt(section, kOriW, 0);
+    m_nSensorHeight = g_Ini.GetInt(section, kOriH, 0);
+    m_nImageWidth = RoundDown4(ClampImageSize(g_Ini.GetInt(section, kWidth, 0), m_nSensorWidth));
     m_nImageHeight =
-        RoundDown4(ClampImageSize(g_Ini.GetInt(section, "Height", 0), m_nSensorHeight));
-    SetDlgItemInt(1037, m_nSensorWidth);
-    SetDlgItemInt(1038, m_nSensorHeight);
-    SetDlgItemInt(1041, m_nImageWidth);
-    SetDlgItemInt(1042, m_nImageHeight);
+        RoundDown4(ClampImageSize(g_Ini.GetInt(section, kHeight, 0), m_nSensorHeight));
+    SetDlgItemInt(kSensorWidth, m_nSensorWidth);
+    SetDlgItemInt(kSensorHeight, m_nSensorHeight);
+    SetDlgItemInt(kImageWidth, m_nImageWidth);
+    SetDlgItemInt(kImageHeight, m_nImageHeight);
 }
 
 void CDetectorDrtech::OnDeltaposWidth(int delta)
@@ -82,20 +94,20 @@ void CDetectorDrtech::OnDeltaposHeight(int delta)
 // Both sizes go through the exchange, as the arrows of the other DRTECH pages do.
 void CDetectorDrtech::StepSize(int& field, int bound, int delta)
 {
-    if (!DdxInt(1041, m_nImageWidth) || !DdxInt(1042, m_nImageHeight))
+    if (!DdxInt(kImageWidth, m_nImageWidth) || !DdxInt(kImageHeight, m_nImageHeight))
         return;
     field = StepImageSize(field, bound, delta);
-    SetDlgItemInt(1041, m_nImageWidth);
-    SetDlgItemInt(1042, m_nImageHeight);
+    SetDlgItemInt(kImageWidth, m_nImageWidth);
+    SetDlgItemInt(kImageHeight, m_nImageHeight);
 }
 
 void CDetectorDrtech::OnOK()
 {
     const char* section = SizeSection();
-    const int width = ClampImageSize(GetDlgItemInt(1041), m_nSensorWidth);
-    const int height = ClampImageSize(GetDlgItemInt(1042), m_nSensorHeight);
-    g_Ini.WriteInt(section, "Width", width);
-    g_Ini.WriteInt(section, "Height", height);
+    const int width = ClampImageSize(GetDlgItemInt(kImageWidth), m_nSensorWidth);
+    const int height = ClampImageSize(GetDlgItemInt(kImageHeight), m_nSensorHeight);
+    g_Ini.WriteInt(section, kWidth, width);
+    g_Ini.WriteInt(section, kHeight, height);
     if (!MultiDetector())
-        g_Ini.WriteInt("SYSTEM", "Modality Mode", CheckedModality());
+        g_Ini.WriteInt(kSystem, kModalityMode, CheckedModality());
 }

@@ -2,16 +2,27 @@
 #include "ui_DetectorDrtech1.h"
 
 #include "app/SetUpApp.h"
+#include "pages/Veterinary.h"
 #include "pages/detectors/DrtechSwitches.h"
 #include "pages/detectors/SizeStepping.h"
-#include "ui/MessageBox.h"
-#include "ui/PageFactory.h"
 #include "settings/Ini.h"
+#include "settings/IniKeys.h"
+#include "ui/MessageBox.h"
 
 namespace {
 
-const char kDRTech[] = "DetectorDRTech";
-const char kDetDrtech[] = "DetDrtech";
+enum : int {
+    kFullRadio = 1034,
+    kSensorWidth = 1037,
+    kSensorHeight = 1038,
+    kImageWidth = 1041,
+    kImageHeight = 1042,
+    kWidthArrows = 1049,
+    kHeightArrows = 1050,
+    kPixelSpacingField = 1064,
+};
+
+constexpr const char* kDRTech = kDetectorDrtech;
 
 struct Model {
     int width;
@@ -82,11 +93,11 @@ void CDetectorDrtech1::SetupUi()
 
 bool CDetectorDrtech1::OnInitDialog()
 {
-    SetDigitsOnly(1041);
-    SetDigitsOnly(1042);
-    SetDigitsOnly(1064, true);
-    OnDeltaPos(1049, [this](int delta) { OnDeltaposWidth(delta); });
-    OnDeltaPos(1050, [this](int delta) { OnDeltaposHeight(delta); });
+    SetDigitsOnly(kImageWidth);
+    SetDigitsOnly(kImageHeight);
+    SetDigitsOnly(kPixelSpacingField, true);
+    OnDeltaPos(kWidthArrows, [this](int delta) { OnDeltaposWidth(delta); });
+    OnDeltaPos(kHeightArrows, [this](int delta) { OnDeltaposHeight(delta); });
 
     const GeometrySource source = LoadGeometry();
     if (m_bWithModality)
@@ -99,13 +110,13 @@ bool CDetectorDrtech1::OnInitDialog()
 CDetectorDrtech1::GeometrySource CDetectorDrtech1::LoadGeometry()
 {
     GeometrySource source;
-    source.deviceId = g_Ini.GetInt("CONTROLPANNEL", "Device", 0);
+    source.deviceId = g_Ini.GetInt(kControlPanel, kDevice, 0);
     Model model;
     bool sizeFromCor = true;
     if (source.deviceId == 3) {
         model = LookUpModel(g_Ini.GetInt(kDRTech, "DevType", 0), 3, this);
     } else if (source.deviceId == 13) {
-        source.detType = g_Ini.GetInt(kDetDrtech, "DetType", 0);
+        source.detType = g_Ini.GetInt(kDetDrtech, kDetType, 0);
         if (source.detType == 4) {
             // The first detector's own type and crop.
             model = LookUpModel(g_Ini.GetInt(kDetDrtech, "A_TYPE", 0), 13, this);
@@ -120,10 +131,10 @@ CDetectorDrtech1::GeometrySource CDetectorDrtech1::LoadGeometry()
         model = LookUpModel(0, source.deviceId, this);
     }
     if (sizeFromCor) {
-        m_nImageWidth = g_Ini.GetInt("Cor", "Width", 0);
-        m_nImageHeight = g_Ini.GetInt("Cor", "Height", 0);
+        m_nImageWidth = g_Ini.GetInt(kCor, kWidth, 0);
+        m_nImageHeight = g_Ini.GetInt(kCor, kHeight, 0);
     }
-    SetDlgItemText(1064, QByteArray::number(double(model.spacing), 'f', 3));
+    SetDlgItemText(kPixelSpacingField, QByteArray::number(double(model.spacing), 'f', 3));
     ShowSizes(model.width, model.height);
     return source;
 }
@@ -139,37 +150,37 @@ void CDetectorDrtech1::ShowSizes(int sensorWidth, int sensorHeight)
         m_nImageHeight = m_nSensorHeight;
     m_nImageWidth = RoundDown4(ClampImageSize(m_nImageWidth, m_nSensorWidth));
     m_nImageHeight = RoundDown4(ClampImageSize(m_nImageHeight, m_nSensorHeight));
-    SetDlgItemInt(1037, m_nSensorWidth);
-    SetDlgItemInt(1038, m_nSensorHeight);
-    SetDlgItemInt(1041, m_nImageWidth);
-    SetDlgItemInt(1042, m_nImageHeight);
+    SetDlgItemInt(kSensorWidth, m_nSensorWidth);
+    SetDlgItemInt(kSensorHeight, m_nSensorHeight);
+    SetDlgItemInt(kImageWidth, m_nImageWidth);
+    SetDlgItemInt(kImageHeight, m_nImageHeight);
 }
 
 void CDetectorDrtech1::LoadModalityChoice(const GeometrySource& source)
 {
-    int mode = g_Ini.GetInt("SYSTEM", "Modality Mode", 0);
+    int mode = g_Ini.GetInt(kSystem, kModalityMode, 0);
     // With SMM1 1 the types above 4 work at one position at a time.
     if (g_Ini.GetInt(kDetDrtech, "SMM1", 0) == 1 && source.deviceId == 13 && source.detType > 4) {
-        EnableDlgItem(1034, false);
+        EnableDlgItem(kFullRadio, false);
         if (mode == 2)
             mode = 0;
     }
-    SetModality(mode, g_Ini.GetInt("SYSTEM", "IsVet", 0) == 1);
+    SetModality(mode, IsPetVet(ReadVetKind()));
 }
 
 void CDetectorDrtech1::LoadSwitches()
 {
     // Read again with another default: without a device id the switches are
     // taken from [DetDrtech].
-    const bool drtech = g_Ini.GetInt("CONTROLPANNEL", "Device", 13) == 3;
+    const bool drtech = g_Ini.GetInt(kControlPanel, kDevice, 13) == 3;
     const char* section = drtech ? kDRTech : kDetDrtech;
-    CheckDlgButton(1054, g_Ini.GetInt(section, "SndExp", 0) == 1);
-    CheckDlgButton(1016, g_Ini.GetInt(section, "CtrlExp", 0) == 1);
+    Load(CheckBinding(kSound, section, "SndExp"));
+    Load(CheckBinding(kExposureControl, section, "CtrlExp"));
     const int openTime = g_Ini.GetInt(section, "OpenTime", 0);
     if (drtech)
-        SetCurSel(1009, openTime == 1 ? 1 : 0);
+        SetCurSel(kOpenTime, openTime == 1 ? 1 : 0);
     else
-        SetCurSel(1009, openTime >= 0 && openTime <= 3 ? openTime : 0);
+        SetCurSel(kOpenTime, openTime >= 0 && openTime <= 3 ? openTime : 0);
 }
 
 void CDetectorDrtech1::OnDeltaposWidth(int delta)
@@ -184,11 +195,11 @@ void CDetectorDrtech1::OnDeltaposHeight(int delta)
 
 void CDetectorDrtech1::StepSize(int& field, int bound, int delta)
 {
-    if (!DdxInt(1041, m_nImageWidth) || !DdxInt(1042, m_nImageHeight))
+    if (!DdxInt(kImageWidth, m_nImageWidth) || !DdxInt(kImageHeight, m_nImageHeight))
         return;
     field = StepImageSize(field, bound, delta);
-    SetDlgItemInt(1041, m_nImageWidth);
-    SetDlgItemInt(1042, m_nImageHeight);
+    SetDlgItemInt(kImageWidth, m_nImageWidth);
+    SetDlgItemInt(kImageHeight, m_nImageHeight);
 }
 
 void CDetectorDrtech1::OnOK()
@@ -203,28 +214,28 @@ void CDetectorDrtech1::OnOK()
 void CDetectorDrtech1::SaveModalityKeys()
 {
     const int mode = CheckedModality();
-    g_Ini.WriteInt(kDRTech, "DualMode", mode == 2 ? 1 : 0);
-    g_Ini.WriteInt(kDetDrtech, "DetMode", mode == 2 ? 1 : 0);
-    g_Ini.WriteInt("SYSTEM", "Modality Mode", mode);
+    g_Ini.WriteInt(kDRTech, kDualMode, mode == 2 ? 1 : 0);
+    g_Ini.WriteInt(kDetDrtech, kDetMode, mode == 2 ? 1 : 0);
+    g_Ini.WriteInt(kSystem, kModalityMode, mode);
 }
 
 void CDetectorDrtech1::SaveSingle()
 {
-    const int width = ClampImageSize(GetDlgItemInt(1041), m_nSensorWidth);
-    const int height = ClampImageSize(GetDlgItemInt(1042), m_nSensorHeight);
+    const int width = ClampImageSize(GetDlgItemInt(kImageWidth), m_nSensorWidth);
+    const int height = ClampImageSize(GetDlgItemInt(kImageHeight), m_nSensorHeight);
     SaveModalityKeys();
-    if (g_Ini.GetInt("SYSTEM", "IsVet", 0) == 1) {
-        g_Ini.WriteInt(kDRTech, "DualMode", 0);
-        g_Ini.WriteInt(kDetDrtech, "DetMode", 0);
-        g_Ini.WriteInt("SYSTEM", "Modality Mode", 2);
+    if (IsPetVet(ReadVetKind())) {
+        g_Ini.WriteInt(kDRTech, kDualMode, 0);
+        g_Ini.WriteInt(kDetDrtech, kDetMode, 0);
+        g_Ini.WriteInt(kSystem, kModalityMode, 2);
     }
     SaveDrtechSwitches(*this, true);
-    g_Ini.WriteInt("Cor", "OriW", m_nSensorWidth);
-    g_Ini.WriteInt("Cor", "OriH", m_nSensorHeight);
-    g_Ini.WriteInt("Cor", "Width", width);
-    g_Ini.WriteInt("Cor", "Height", height);
-    if (g_Ini.GetInt("CONTROLPANNEL", "Device", 0) == 13 &&
-        g_Ini.GetInt(kDetDrtech, "DetType", 0) == 4) {
+    g_Ini.WriteInt(kCor, kOriW, m_nSensorWidth);
+    g_Ini.WriteInt(kCor, kOriH, m_nSensorHeight);
+    g_Ini.WriteInt(kCor, kWidth, width);
+    g_Ini.WriteInt(kCor, kHeight, height);
+    if (g_Ini.GetInt(kControlPanel, kDevice, 0) == 13 &&
+        g_Ini.GetInt(kDetDrtech, kDetType, 0) == 4) {
         // The crop is kept for both detectors of the pair; the type stays A's.
         g_Ini.WriteInt(kDetDrtech, "A_CUTX", m_nSensorWidth - width);
         g_Ini.WriteInt(kDetDrtech, "B_CUTX", m_nSensorWidth - width);
@@ -232,18 +243,18 @@ void CDetectorDrtech1::SaveSingle()
         g_Ini.WriteInt(kDetDrtech, "B_CUTY", m_nSensorHeight - height);
         g_Ini.WriteInt(kDetDrtech, "B_TYPE", g_Ini.GetInt(kDetDrtech, "A_TYPE", 0));
     }
-    QByteArray spacing = GetDlgItemText(1064);
+    QByteArray spacing = GetDlgItemText(kPixelSpacingField);
     if (spacing.isEmpty())
         spacing = "0.168";
-    g_Ini.WriteString("Cor", "PixelSpacing", spacing);
-    g_Ini.WriteString("Cor", "PixelSpacing2", spacing);
+    g_Ini.WriteString(kCor, kPixelSpacing, spacing);
+    g_Ini.WriteString(kCor, kPixelSpacing2, spacing);
 }
 
 void CDetectorDrtech1::SaveMulti()
 {
-    const char* section = m_nSlotIndex == 0 ? "Cor1" : "Cor2";
-    g_Ini.WriteInt(section, "Width", ClampImageSize(GetDlgItemInt(1041), m_nSensorWidth));
-    g_Ini.WriteInt(section, "Height", ClampImageSize(GetDlgItemInt(1042), m_nSensorHeight));
+    const char* section = m_nSlotIndex == 0 ? kCor1 : kCor2;
+    g_Ini.WriteInt(section, kWidth, ClampImageSize(GetDlgItemInt(kImageWidth), m_nSensorWidth));
+    g_Ini.WriteInt(section, kHeight, ClampImageSize(GetDlgItemInt(kImageHeight), m_nSensorHeight));
     if (m_bWithModality)
         SaveModalityKeys();
     SaveDrtechSwitches(*this, false);

@@ -1,68 +1,17 @@
 #include "pages/detectors/DetectorDrtechLanMulti.h"
 #include "ui_DetectorDrtechLanMulti.h"
 
+#include "pages/Veterinary.h"
+#include "pages/detectors/DrtechLanTables.h"
 #include "pages/detectors/DrtechSwitches.h"
 #include "pages/detectors/SizeStepping.h"
-#include "ui/MessageBox.h"
-#include "ui/PageFactory.h"
 #include "settings/Ini.h"
+#include "settings/IniKeys.h"
+#include "ui/MessageBox.h"
 
-#include <iterator>
-
-// The control ids of one detector column and where its values are kept.
-struct DrtechLanColumn {
-    const char* prefix;     // of its [DetDrtech] keys
-    const char* spacingKey; // in [Cor]
-    int model;
-    int width;
-    int widthArrows;
-    int height;
-    int heightArrows;
-    int spacing;
-    int triggerOff;
-    int triggerOn;
-    int sensorWidth;
-    int sensorHeight;
-
-    QByteArray Key(const char* name) const { return QByteArray(prefix) + name; }
-};
+using namespace drtechlan;
 
 namespace {
-
-const char kDetDrtech[] = "DetDrtech";
-
-const DrtechLanColumn kColumns[] = {
-    {"A_", "PixelSpacing", 1051, 1060, 1056, 1061, 1059, 1064, 1011, 1010, 1062, 1063},
-    {"B_", "PixelSpacing2", 1055, 1043, 1065, 1044, 1066, 1047, 1013, 1012, 1045, 1046},
-    {"C_", "PixelSpacing3", 1074, 1072, 1078, 1073, 1079, 1077, 1015, 1014, 1075, 1076},
-};
-const DrtechLanColumn& kA = kColumns[0];
-const DrtechLanColumn& kB = kColumns[1];
-const DrtechLanColumn& kThird = kColumns[2];
-
-enum { kStand = 1086, kTable = 1087, kDual = 1088, kEnable3rd = 1081, kEnableAed = 1067 };
-
-struct LanModel {
-    const char* name;
-    int width;
-    int height;
-    float spacing;
-    int typeCode; // as stored
-    int triggers; // how many of kTriggers it offers
-};
-
-const LanModel kModels[] = {
-    {"FLAATZ 500 LAN", 2560, 3072, 0.139f, 0, 1},  {"FLAATZ 560 LAN", 2560, 3072, 0.139f, 1, 1},
-    {"FLAATZ 750E LAN", 2560, 2560, 0.168f, 2, 1}, {"FLAATZ 760 LAN", 2560, 2560, 0.168f, 3, 1},
-    {"FLAATZ 330N LAN", 2048, 1536, 0.168f, 4, 1}, {"FDXD810 LAN", 2048, 1536, 0.168f, 5, 1},
-    {"FLAATZ 600 LAN", 2560, 3072, 0.139f, 6, 2},  {"EVS 4343", 3072, 3072, 0.140f, 22, 3},
-    {"EVS-3643", 2560, 3072, 0.140f, 25, 3},
-};
-const int kModelCount = int(std::size(kModels));
-const LanModel kNoModel = {"", 2560, 3072, 0.143f, -1, 1};
-
-// Stored as their 1-based position.
-const char* const kTriggers[] = {"S/WBOX", "AED", "SYNC"};
 
 // The list index of a stored type code; outside the list it selects nothing.
 int ModelIndex(int typeCode)
@@ -111,9 +60,9 @@ bool CDetectorDrtechLanMulti::OnInitDialog()
     for (const DrtechLanColumn& c : kColumns) {
         OnSelChange(c.model, [this, &c] { OnSelchangeModel(c); });
         OnDeltaPos(c.widthArrows,
-                   [this, &c](int delta) { OnDeltaposSize(c.width, c.sensorWidth, delta); });
+                   [this, &c](int delta) { OnDeltaposSize(c.width, SensorOf(c).width, delta); });
         OnDeltaPos(c.heightArrows,
-                   [this, &c](int delta) { OnDeltaposSize(c.height, c.sensorHeight, delta); });
+                   [this, &c](int delta) { OnDeltaposSize(c.height, SensorOf(c).height, delta); });
         SetDigitsOnly(c.width);
         SetDigitsOnly(c.height);
 
@@ -134,27 +83,32 @@ void CDetectorDrtechLanMulti::LoadSettings()
         LoadColumn(c);
 
     const int openTime = g_Ini.GetInt(kDetDrtech, "OpenTime", 0);
-    SetCurSel(1009, openTime >= 0 && openTime <= 5 ? openTime : 0);
-    CheckDlgButton(1054, g_Ini.GetInt(kDetDrtech, "SndExp", 0) == 1);
-    CheckDlgButton(1016, g_Ini.GetInt(kDetDrtech, "CtrlExp", 0) == 1);
-    CheckDlgButton(kEnableAed, g_Ini.GetInt(kDetDrtech, "UseAED", 0) == 1);
+    SetCurSel(kOpenTime, openTime >= 0 && openTime <= 5 ? openTime : 0);
+    Load(kSoundKey);
+    Load(kExposureControlKey);
+    Load(kUseAedKey);
 
     CheckDlgButton(kEnable3rd,
-                   IsDlgButtonChecked(kDual) && g_Ini.GetInt("SYSTEM", "3rdDet", 0) == 1);
-    if (g_Ini.GetInt("SYSTEM", "IsVet", 0) == 1) {
-        EnableColumn(kB, false);
-        EnableColumn(kThird, false, false);
-        CheckDlgButton(kEnable3rd, 0);
-        EnableDlgItem(kEnable3rd, false);
-    }
+                   IsDlgButtonChecked(kDual) && g_Ini.GetInt(kSystem, kThirdDetector, 0) == 1);
+    if (IsPetVet(ReadVetKind()))
+        DisableForVet();
     OnEnable3rd();
 
     // The model's spacing stands unless one is stored.
     for (const DrtechLanColumn& c : kColumns)
-        SetDlgItemText(c.spacing, g_Ini.GetString("Cor", c.spacingKey, GetDlgItemText(c.spacing)));
+        SetDlgItemText(c.spacing, g_Ini.GetString(kCor, c.spacingKey, GetDlgItemText(c.spacing)));
     for (const DrtechLanColumn& c : kColumns)
         LoadTriggers(c);
     OnEnableAedButton();
+}
+
+// A veterinary workstation has one detector: B and the third stay off.
+void CDetectorDrtechLanMulti::DisableForVet()
+{
+    EnableColumn(kB, false);
+    EnableColumn(kThird, false, false);
+    CheckDlgButton(kEnable3rd, 0);
+    EnableDlgItem(kEnable3rd, false);
 }
 
 void CDetectorDrtechLanMulti::LoadColumn(const DrtechLanColumn& c)
@@ -163,8 +117,8 @@ void CDetectorDrtechLanMulti::LoadColumn(const DrtechLanColumn& c)
     OnSelchangeModel(c);
     const int cutX = g_Ini.GetInt(kDetDrtech, c.Key("CUTX"), 0);
     const int cutY = g_Ini.GetInt(kDetDrtech, c.Key("CUTY"), 0);
-    SetDlgItemInt(c.width, CroppedSize(GetDlgItemInt(c.sensorWidth), cutX));
-    SetDlgItemInt(c.height, CroppedSize(GetDlgItemInt(c.sensorHeight), cutY));
+    SetDlgItemInt(c.width, CroppedSize(SensorOf(c).width, cutX));
+    SetDlgItemInt(c.height, CroppedSize(SensorOf(c).height, cutY));
 }
 
 void CDetectorDrtechLanMulti::LoadTriggers(const DrtechLanColumn& c)
@@ -219,6 +173,8 @@ void CDetectorDrtechLanMulti::OnSelchangeModel(const DrtechLanColumn& c)
         AfxMessageBox(QStringLiteral("Unknown Detector, Check Detector Size"), this);
         model = &kNoModel;
     }
+    SensorOf(c) = {model->width, model->height};
+    // Shown nowhere, but kept in the template's fields as ever.
     SetDlgItemInt(c.sensorWidth, model->width);
     SetDlgItemInt(c.sensorHeight, model->height);
     SetDlgItemInt(c.width, model->width);
@@ -232,20 +188,25 @@ void CDetectorDrtechLanMulti::OnSelchangeModel(const DrtechLanColumn& c)
     }
 }
 
-void CDetectorDrtechLanMulti::OnDeltaposSize(int imageId, int sensorId, int delta)
+void CDetectorDrtechLanMulti::OnDeltaposSize(int imageId, int sensor, int delta)
 {
-    SetDlgItemInt(imageId, StepImageSize(GetDlgItemInt(imageId), GetDlgItemInt(sensorId), delta));
+    SetDlgItemInt(imageId, StepImageSize(GetDlgItemInt(imageId), sensor, delta));
+}
+
+CDetectorDrtechLanMulti::SensorSize& CDetectorDrtechLanMulti::SensorOf(const DrtechLanColumn& c)
+{
+    return m_sensor[&c - kColumns];
 }
 
 void CDetectorDrtechLanMulti::OnOK()
 {
     const int mode = CheckedModality();
-    g_Ini.WriteInt("DetectorDRTech", "DualMode", mode == 2 ? 1 : 0);
-    g_Ini.WriteInt("SYSTEM", "Modality Mode", mode);
-    const bool vet = g_Ini.GetInt("SYSTEM", "IsVet", 0) == 1;
+    g_Ini.WriteInt(kDetectorDrtech, kDualMode, mode == 2 ? 1 : 0);
+    g_Ini.WriteInt(kSystem, kModalityMode, mode);
+    const bool vet = IsPetVet(ReadVetKind());
     if (vet) {
-        g_Ini.WriteInt("DetectorDRTech", "DualMode", 0);
-        g_Ini.WriteInt("SYSTEM", "Modality Mode", 2);
+        g_Ini.WriteInt(kDetectorDrtech, kDualMode, 0);
+        g_Ini.WriteInt(kSystem, kModalityMode, 2);
     }
     const bool dual = IsDlgButtonChecked(kDual) && !vet;
     const bool third = IsDlgButtonChecked(kEnable3rd) != 0;
@@ -253,11 +214,11 @@ void CDetectorDrtechLanMulti::OnOK()
     // Every column is written, in use or not.
     for (const DrtechLanColumn& c : kColumns)
         SaveColumn(c);
-    g_Ini.WriteInt("SYSTEM", "3rdDet", third ? 1 : 0);
-    g_Ini.WriteInt(kDetDrtech, "DetMode", dual ? (third ? 2 : 1) : 0);
+    g_Ini.WriteInt(kSystem, kThirdDetector, third ? 1 : 0);
+    g_Ini.WriteInt(kDetDrtech, kDetMode, dual ? (third ? 2 : 1) : 0);
 
     SaveDrtechSwitches(*this, true);
-    g_Ini.WriteInt(kDetDrtech, "UseAED", IsDlgButtonChecked(kEnableAed));
+    Save(kUseAedKey);
     if (g_Ini.GetInt(kDetDrtech, "RequestDarkScan", 1) != 0)
         g_Ini.WriteInt(kDetDrtech, "RequestDarkScan", 1);
     for (const DrtechLanColumn& c : kColumns)
@@ -268,8 +229,8 @@ void CDetectorDrtechLanMulti::SaveColumn(const DrtechLanColumn& c)
 {
     const int index = GetCurSel(c.model);
     const int typeCode = index >= 0 && index < kModelCount ? kModels[index].typeCode : -1;
-    const int sensorWidth = GetDlgItemInt(c.sensorWidth);
-    const int sensorHeight = GetDlgItemInt(c.sensorHeight);
+    const int sensorWidth = SensorOf(c).width;
+    const int sensorHeight = SensorOf(c).height;
     const int width = StepImageSize(GetDlgItemInt(c.width), sensorWidth, 0);
     const int height = StepImageSize(GetDlgItemInt(c.height), sensorHeight, 0);
     QByteArray spacing = GetDlgItemText(c.spacing);
@@ -278,15 +239,15 @@ void CDetectorDrtechLanMulti::SaveColumn(const DrtechLanColumn& c)
 
     // [Cor] holds detector A's geometry.
     if (&c == &kA) {
-        g_Ini.WriteInt("Cor", "OriW", sensorWidth);
-        g_Ini.WriteInt("Cor", "OriH", sensorHeight);
-        g_Ini.WriteInt("Cor", "Width", width);
-        g_Ini.WriteInt("Cor", "Height", height);
+        g_Ini.WriteInt(kCor, kOriW, sensorWidth);
+        g_Ini.WriteInt(kCor, kOriH, sensorHeight);
+        g_Ini.WriteInt(kCor, kWidth, width);
+        g_Ini.WriteInt(kCor, kHeight, height);
     }
     g_Ini.WriteInt(kDetDrtech, c.Key("TYPE"), typeCode);
     g_Ini.WriteInt(kDetDrtech, c.Key("CUTX"), sensorWidth - width);
     g_Ini.WriteInt(kDetDrtech, c.Key("CUTY"), sensorHeight - height);
-    g_Ini.WriteString("Cor", c.spacingKey, spacing);
+    g_Ini.WriteString(kCor, c.spacingKey, spacing);
 }
 
 void CDetectorDrtechLanMulti::SaveTriggers(const DrtechLanColumn& c)

@@ -31,6 +31,7 @@ protected:
 
 private:
     void LoadSettings();
+    void DisableForVet();
     void LoadColumn(const DrtechLanColumn& column);
     void LoadTriggers(const DrtechLanColumn& column);
     void SaveColumn(const DrtechLanColumn& column);
@@ -40,7 +41,15 @@ private:
     void OnEnable3rd();
     void OnEnableAedButton();
     void OnSelchangeModel(const DrtechLanColumn& column);
-    void OnDeltaposSize(int imageId, int sensorId, int delta);
+    void OnDeltaposSize(int imageId, int sensor, int delta);
+
+    // A column's sensor size, as its model gives it.
+    struct SensorSize {
+        int width = 0;
+        int height = 0;
+    };
+    SensorSize& SensorOf(const DrtechLanColumn& column);
 
     std::unique_ptr<Ui::DetectorDrtechLanMulti> m_ui;
+    SensorSize m_sensor[3];
 };

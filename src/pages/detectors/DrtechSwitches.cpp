@@ -1,39 +1,27 @@
 #include "pages/detectors/DrtechSwitches.h"
 
-#include "ui/Dialog.h"
+#include "pages/Page.h"
 #include "settings/Ini.h"
+#include "settings/IniKeys.h"
 
 namespace {
 
-enum class Rule { Selection, Check };
-
-struct SwitchKey {
-    int id;
-    const char* section;
-    const char* key;
-    Rule rule;
-};
-
-const SwitchKey kSwitchKeys[] = {
-    {1009, "DetectorDRTech", "OpenTime", Rule::Selection},
-    {1009, "DetDrtech", "OpenTime", Rule::Selection},
-    {1016, "DetectorDRTech", "CtrlExp", Rule::Check},
-    {1016, "DetDrtech", "CtrlExp", Rule::Check},
-    {1054, "DetectorDRTech", "SndExp", Rule::Check},
-    {1054, "DetectorDRTech", "SndFal", Rule::Check},
-    {1054, "DetectorDRTech", "SndRdy", Rule::Check},
-    {1054, "DetDrtech", "SndExp", Rule::Check},
+constexpr Binding kSwitches[] = {
+    ListBinding(kOpenTime, kDetectorDrtech, "OpenTime"),
+    ListBinding(kOpenTime, kDetDrtech, "OpenTime"),
+    CheckBinding(kExposureControl, kDetectorDrtech, "CtrlExp"),
+    CheckBinding(kExposureControl, kDetDrtech, "CtrlExp"),
+    CheckBinding(kSound, kDetectorDrtech, "SndExp"),
+    CheckBinding(kSound, kDetectorDrtech, "SndFal"),
+    CheckBinding(kSound, kDetectorDrtech, "SndRdy"),
+    CheckBinding(kSound, kDetDrtech, "SndExp"),
 };
 
 } // namespace
 
-void SaveDrtechSwitches(const CDialog& page, bool beep)
+void SaveDrtechSwitches(const CPage& page, bool beep)
 {
-    for (const SwitchKey& k : kSwitchKeys) {
-        const int value =
-            k.rule == Rule::Selection ? page.GetCurSel(k.id) : page.IsDlgButtonChecked(k.id);
-        g_Ini.WriteInt(k.section, k.key, value);
-    }
+    page.Save(kSwitches);
     if (beep)
-        g_Ini.WriteInt("DetDrtech", "beep", page.IsDlgButtonChecked(1054));
+        g_Ini.WriteInt(kDetDrtech, "beep", page.IsDlgButtonChecked(kSound));
 }
