@@ -4,8 +4,6 @@
 // identifiers, box numbers and cutting offsets of one or two panels.
 #include "pages/detectors/DetectorTwoPanel.h"
 
-#include <QByteArray>
-
 #include <memory>
 
 namespace Ui {
@@ -27,13 +25,12 @@ protected:
     bool OnInitDialog() override;
 
 private:
-    void Load();
+    void LoadSettings();
     void TakeCuts();
 
     int m_nCutXA = 0;
     int m_nCutYA = 0;
     int m_nCutXB = 0;
     int m_nCutYB = 0;
-    QByteArray m_strSdkPath;
     std::unique_ptr<Ui::DetectorKonica> m_ui;
 };

@@ -1,13 +1,38 @@
 #include "pages/detectors/DetectorPerkin.h"
 #include "ui_DetectorPerkin.h"
 
-#include "ini/CodePage.h"
-#include "ui/PageFactory.h"
-#include "ui/Pickers.h"
-
 #include <cctype>
 
+#include "ini/CodePage.h"
+#include "settings/IniKeys.h"
+#include "ui/Pickers.h"
+
 namespace {
+
+enum : int {
+    kAcquireParameter = 1019,
+    kAcquireMode = 1020,
+    kTriggerLabelA = 1040,
+    kTriggerLabelB = 1051,
+    kOffsetFileA = 1064,
+    kOffsetFileB = 1065,
+    kGainBrowseA = 1066,
+    kGainFileA = 1067,
+    kPixelMapBrowseA = 1068,
+    kPixelMapFileA = 1069,
+    kGainBrowseB = 1070,
+    kGainFileB = 1071,
+    kPixelMapBrowseB = 1072,
+    kPixelMapFileB = 1073,
+    kGainSeqA = 1074,
+    kGainSeqB = 1075,
+    kTriggerA = 1139,
+    kTriggerB = 1140,
+    kOffsetBrowseA = 1141,
+    kOffsetBrowseB = 1142,
+    kPreLoadCal = 1145,
+    kPreLoadRaw = 1146,
+};
 
 constexpr const char* kSection = "DETPERKIN";
 
@@ -18,21 +43,29 @@ struct CalFile {
 };
 // Per panel: offset, gain, pixel map.
 constexpr CalFile kCalFiles[2][3] = {
-    {{1064, 1141, "A_DATA_OFST"}, {1067, 1066, "A_DATA_GAIN"}, {1069, 1068, "A_DATA_PIXL"}},
-    {{1065, 1142, "B_DATA_OFST"}, {1071, 1070, "B_DATA_GAIN"}, {1073, 1072, "B_DATA_PIXL"}},
+    {{kOffsetFileA, kOffsetBrowseA, "A_DATA_OFST"},
+     {kGainFileA, kGainBrowseA, "A_DATA_GAIN"},
+     {kPixelMapFileA, kPixelMapBrowseA, "A_DATA_PIXL"}},
+    {{kOffsetFileB, kOffsetBrowseB, "B_DATA_OFST"},
+     {kGainFileB, kGainBrowseB, "B_DATA_GAIN"},
+     {kPixelMapFileB, kPixelMapBrowseB, "B_DATA_PIXL"}},
 };
 
 struct Field {
     int id;
     const char* key;
 };
-constexpr Field kGainSeq[2] = {{1074, "A_GAIN_SEQ"}, {1075, "B_GAIN_SEQ"}};
+constexpr Field kGainSeq[2] = {{kGainSeqA, "A_GAIN_SEQ"}, {kGainSeqB, "B_GAIN_SEQ"}};
 constexpr const char* kCutKeys[2][2] = {{"A_CUTX", "A_CUTY"}, {"B_CUTX", "B_CUTY"}};
 // Switches kept in hidden check boxes, so that a save writes them back.
-constexpr Field kSwitches[] = {{1146, "PRE_LOAD_RAW"},
-                               {1145, "PRE_LOAD_CAL"},
-                               {1019, "SET_PARAM_ACQ"},
-                               {1020, "AUTO_TRIG_ON"}};
+constexpr Binding kSwitches[] = {
+    CheckBinding(kPreLoadRaw, kSection, "PRE_LOAD_RAW"),
+    CheckBinding(kPreLoadCal, kSection, "PRE_LOAD_CAL"),
+    CheckBinding(kAcquireParameter, kSection, "SET_PARAM_ACQ"),
+    CheckBinding(kAcquireMode, kSection, "AUTO_TRIG_ON"),
+};
+constexpr Binding kLinkA = TextBinding(kFirstField, kSection, "A_LINK_DATA");
+constexpr Binding kLinkB = TextBinding(kSecondField, kSection, "B_LINK_DATA");
 
 constexpr int kPanelWidth = 3556;
 constexpr int kPanelHeight = 4320;
@@ -69,19 +102,21 @@ void CDetectorPerkin::SetupUi()
 
 bool CDetectorPerkin::OnInitDialog()
 {
-    SetHidden({1139, 1140, 1040, 1051, 1054, 1059, 1145, 1146, 1019, 1020});
-    SetDigitsOnly({1041, 1042, 1060, 1061, 1057, 1058, 1062, 1063, 1074, 1075});
+    SetHidden({kTriggerA, kTriggerB, kTriggerLabelA, kTriggerLabelB, kTypeA, kTypeB, kPreLoadCal,
+               kPreLoadRaw, kAcquireParameter, kAcquireMode});
+    SetDigitsOnly({kWidthA, kHeightA, kCutXA, kCutYA, kWidthB, kHeightB, kCutXB, kCutYB, kGainSeqA,
+                   kGainSeqB});
     ConnectModality();
     for (const auto& panel : kCalFiles) {
         for (const CalFile& file : panel)
             OnClicked(file.button, [this, edit = file.edit] { OnCalFile(edit); });
     }
-    Load();
+    LoadSettings();
     ApplySlotPosition();
     return true;
 }
 
-void CDetectorPerkin::Load()
+void CDetectorPerkin::LoadSettings()
 {
     const CIni ini(MainIniPath().constData());
     m_strCalPath = ini.GetString("Cor", "Path", "C:\\VoraSuite\\Cor\\Channel");
@@ -90,10 +125,9 @@ void CDetectorPerkin::Load()
             SetDlgItemText(file.edit, CollapseBackslashes(ini.GetString(kSection, file.key, "")));
         SetDlgItemText(kGainSeq[p].id, ValidGainSeq(ini.GetString(kSection, kGainSeq[p].key, "0")));
     }
-    for (const Field& sw : kSwitches)
-        CheckDlgButton(sw.id, ini.GetInt(kSection, sw.key, 0) == 1 ? 1 : 0);
-    SetCurSel(1054, 0);
-    SetCurSel(1059, 0);
+    Load(kSwitches, ini);
+    SetCurSel(kTypeA, 0);
+    SetCurSel(kTypeB, 0);
 
     for (int p = PanelA; p <= PanelB; ++p) {
         m_panel[p].cutX = ini.GetInt(kSection, kCutKeys[p][0], 0);
@@ -104,8 +138,8 @@ void CDetectorPerkin::Load()
     SetPanelSize(PanelA, kPanelWidth, kPanelHeight);
     SetPanelSize(PanelB, kPanelWidth, kPanelHeight);
 
-    SetDlgItemText(1030, ini.GetString(kSection, "A_LINK_DATA", ""));
-    SetDlgItemText(1031, ini.GetString(kSection, "B_LINK_DATA", ""));
+    Load(kLinkA, ini);
+    Load(kLinkB, ini);
     LoadModality();
 }
 
@@ -132,10 +166,9 @@ void CDetectorPerkin::OnOK()
         ini.WriteInt(kSection, kCutKeys[p][0], m_panel[p].cutX);
         ini.WriteInt(kSection, kCutKeys[p][1], m_panel[p].cutY);
     }
-    for (const Field& sw : kSwitches)
-        ini.WriteInt(kSection, sw.key, IsDlgButtonChecked(sw.id) ? 1 : 0);
+    Save(kSwitches, ini);
     SaveLinks(ini);
-    ini.WriteInt("CONTROLPANNEL", "UseModeAED", 1);
+    ini.WriteInt(kControlPanel, kUseModeAed, 1);
 }
 
 void CDetectorPerkin::SaveFiles(const CIni& ini)
@@ -151,12 +184,12 @@ void CDetectorPerkin::SaveLinks(const CIni& ini)
 {
     const int modality = SavedModality();
     const bool dual = modality == 2;
-    const QByteArray second = dual ? GetDlgItemText(1031) : QByteArray();
-    ini.WriteString(kSection, "A_LINK_DATA", GetDlgItemText(1030));
-    ini.WriteString(kSection, "B_LINK_DATA", second);
+    const QByteArray second = dual ? GetDlgItemText(kSecondField) : QByteArray();
+    Save(kLinkA, ini);
+    ini.WriteString(kSection, kLinkB.key, second);
     // A second panel without an address is not counted.
     ini.WriteString(kSection, "DEV_CNT", dual && !second.isEmpty() ? "2" : "1");
-    ini.WriteInt("SYSTEM", "Modality Mode", modality);
+    ini.WriteInt(kSystem, kModalityMode, modality);
 }
 
 IMPLEMENT_PAGE(CDetectorPerkin)

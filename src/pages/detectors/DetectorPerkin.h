@@ -30,7 +30,7 @@ protected:
     void OnCalFile(int editId);
 
 private:
-    void Load();
+    void LoadSettings();
     void SaveFiles(const CIni& ini);
     void SaveLinks(const CIni& ini);
 

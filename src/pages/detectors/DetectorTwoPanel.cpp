@@ -5,12 +5,10 @@
 
 namespace {
 
-constexpr int kFirstField = 1030;
-constexpr int kSecondField = 1031;
-
 // Edits of the eight fields, in exchange order: A width, height, cutting X,
 // cutting Y, then B.
-constexpr int kPanelIds[2][4] = {{1041, 1042, 1060, 1061}, {1057, 1058, 1062, 1063}};
+constexpr int kPanelIds[2][4] = {{kWidthA, kHeightA, kCutXA, kCutYA},
+                                 {kWidthB, kHeightB, kCutXB, kCutYB}};
 
 } // namespace
 

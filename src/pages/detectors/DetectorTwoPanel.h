@@ -29,6 +29,22 @@ private:
     CIni m_ini;
 };
 
+// Ids every two-panel template shares.
+enum TwoPanelId : int {
+    kFirstField = 1030,  // the first panel's folder, address or serial number
+    kSecondField = 1031, // the second panel's, in use only in Dual
+    kWidthA = 1041,
+    kHeightA = 1042,
+    kTypeA = 1054,
+    kWidthB = 1057,
+    kHeightB = 1058,
+    kTypeB = 1059,
+    kCutXA = 1060,
+    kCutYA = 1061,
+    kCutXB = 1062,
+    kCutYB = 1063,
+};
+
 class CDetectorTwoPanel : public CDetector
 {
     Q_OBJECT
@@ -42,8 +58,8 @@ public:
 protected:
     enum Panel { PanelA = 0, PanelB = 1 };
 
-    // The first panel's field (1030) is always in use; the second's (1031)
-    // only in Dual, and is emptied otherwise.
+    // The first panel's field is always in use; the second's only in Dual,
+    // and is emptied otherwise.
     void OnModalityButton(int mode) override;
 
     // The radios as a save reads them: Dual first, then Table, else Stand.

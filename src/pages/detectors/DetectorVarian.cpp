@@ -1,9 +1,9 @@
 #include "pages/detectors/DetectorVarian.h"
 #include "ui_DetectorVarian.h"
 
-#include "ui/FolderPicker.h"
 #include "ini/CodePage.h"
-#include "ui/PageFactory.h"
+#include "settings/IniKeys.h"
+#include "ui/FolderPicker.h"
 
 namespace {
 
@@ -22,8 +22,15 @@ struct PanelType {
 // By list index; anything but "1417" is taken as "1717".
 constexpr PanelType kPanelTypes[] = {{"1717", 3072, 3072}, {"1417", 2560, 3072}};
 
-constexpr int kTypeList[2] = {1054, 1059};
-constexpr int kModeEdit[2] = {1064, 1065};
+enum : int {
+    kBrowseA = 1051,
+    kBrowseB = 1052,
+    kModeNumberA = 1064,
+    kModeNumberB = 1065,
+};
+
+constexpr int kTypeList[2] = {kTypeA, kTypeB};
+constexpr int kModeEdit[2] = {kModeNumberA, kModeNumberB};
 
 } // namespace
 
@@ -49,7 +56,8 @@ void CDetectorVarian::SetupUi()
 bool CDetectorVarian::OnInitDialog()
 {
     SetHidden(m_keys.hidden);
-    SetDigitsOnly({1041, 1042, 1060, 1061, 1057, 1058, 1062, 1063, 1064, 1065});
+    SetDigitsOnly({kWidthA, kHeightA, kCutXA, kCutYA, kWidthB, kHeightB, kCutXB, kCutYB,
+                   kModeNumberA, kModeNumberB});
     for (int id : kTypeList) {
         for (const PanelType& type : kPanelTypes)
             AddString(id, type.text);
@@ -57,15 +65,15 @@ bool CDetectorVarian::OnInitDialog()
     ConnectModality();
     OnSelChange(kTypeList[PanelA], [this] { OnSelchangeType(PanelA); });
     OnSelChange(kTypeList[PanelB], [this] { OnSelchangeType(PanelB); });
-    OnClicked(1051, [this] { OnBrowse(1030); });
-    OnClicked(1052, [this] { OnBrowse(1031); });
+    OnClicked(kBrowseA, [this] { OnBrowse(kFirstField); });
+    OnClicked(kBrowseB, [this] { OnBrowse(kSecondField); });
 
-    Load();
+    LoadSettings();
     ApplySlotPosition();
     return true;
 }
 
-void CDetectorVarian::Load()
+void CDetectorVarian::LoadSettings()
 {
     const CIni ini(MainIniPath().constData());
     const char* section = m_keys.section;
@@ -81,8 +89,8 @@ void CDetectorVarian::Load()
     OnSelchangeType(PanelA);
     OnSelchangeType(PanelB);
 
-    SetDlgItemText(1030, ini.GetString(section, m_keys.setupA, ""));
-    SetDlgItemText(1031, ini.GetString(section, m_keys.setupB, ""));
+    SetDlgItemText(kFirstField, ini.GetString(section, m_keys.setupA, ""));
+    SetDlgItemText(kSecondField, ini.GetString(section, m_keys.setupB, ""));
     LoadModality();
     SetDlgItemInt(kModeEdit[PanelA], ini.GetInt(section, m_keys.modeA, m_keys.modeDefault));
     SetDlgItemInt(kModeEdit[PanelB], ini.GetInt(section, m_keys.modeB, m_keys.modeDefault));
@@ -115,10 +123,10 @@ void CDetectorVarian::OnOK()
 
     const int modality = SavedModality();
     const bool dual = modality == 2;
-    ini.WriteString(m_keys.section, m_keys.setupA, GetDlgItemText(1030));
-    ini.WriteString(m_keys.section, m_keys.setupB, dual ? GetDlgItemText(1031) : QByteArray());
+    ini.WriteString(m_keys.section, m_keys.setupA, GetDlgItemText(kFirstField));
+    ini.WriteString(m_keys.section, m_keys.setupB, dual ? GetDlgItemText(kSecondField) : QByteArray());
     ini.WriteString(m_keys.section, m_keys.countKey, dual ? m_keys.countDual : m_keys.countSingle);
-    ini.WriteInt("SYSTEM", "Modality Mode", modality);
+    ini.WriteInt(kSystem, kModalityMode, modality);
 }
 
 void CDetectorVarian::SaveNumbers(const CIni& ini)

@@ -51,7 +51,7 @@ protected:
     void OnBrowse(int editId);
 
 private:
-    void Load();
+    void LoadSettings();
     void SaveNumbers(const CIni& ini);
 
     const VarianKeys& m_keys;

@@ -5,6 +5,11 @@
 
 namespace {
 
+enum : int {
+    kBrowseA = 1051,
+    kBrowseB = 1052,
+};
+
 const VarianKeys kVspKeys = {
     "VSP",
     nullptr,
@@ -22,7 +27,7 @@ const VarianKeys kVspKeys = {
     "1",
     // Browse buttons, type lists and sizes: serial numbers are typed, and
     // the panel size is not this page's business.
-    {1051, 1052, 1054, 1059, 1041, 1042, 1057, 1058},
+    {kBrowseA, kBrowseB, kTypeA, kTypeB, kWidthA, kHeightA, kWidthB, kHeightB},
 };
 
 } // namespace
