@@ -2,11 +2,21 @@
 
 #include "ui_DetectorAtal.h"
 
+#include "pages/Veterinary.h"
 #include "pages/detectors/Margins.h"
-#include "ui/PageFactory.h"
 #include "settings/Ini.h"
+#include "settings/IniKeys.h"
 
 namespace {
+
+enum : int {
+    kDarkRefresh = 1007,
+    kPath = 1010,
+    kCropXB = 1043,
+    kCropYB = 1044,
+    kCropXA = 1134,
+    kCropYA = 1135,
+};
 
 constexpr char kSection[] = "ATAL";
 
@@ -17,14 +27,13 @@ struct MarginKey {
 
 // In write order.
 constexpr MarginKey kMargins[] = {
-    {1134, "A_CUTX"}, {1135, "A_CUTY"}, {1043, "B_CUTX"}, {1044, "B_CUTY"}};
+    {kCropXA, "A_CUTX"}, {kCropYA, "A_CUTY"}, {kCropXB, "B_CUTX"}, {kCropYB, "B_CUTY"}};
 
-constexpr int kDetectorBFields[] = {1043, 1044};
+constexpr int kDetectorBFields[] = {kCropXB, kCropYB};
 
-bool IsVet()
-{
-    return g_Ini.GetInt("SYSTEM", "IsVet", 0) == 1;
-}
+// Read on loading only: the page has no use for it beyond showing it.
+constexpr Binding kDarkRefreshKey = CheckBinding(kDarkRefresh, kSection, "DARKREFRESH");
+constexpr Binding kPathKey = TextBinding(kPath, kSection, "PATH", "C:\\ATAL");
 
 } // namespace
 
@@ -51,8 +60,8 @@ bool CDetectorAtal::OnInitDialog()
     LoadModality(/*honourVet=*/true);
     for (const MarginKey& margin : kMargins)
         ShowMargin(*this, margin.id, g_Ini.GetInt(kSection, margin.key, 0));
-    CheckDlgButton(1007, g_Ini.GetInt(kSection, "DARKREFRESH", 0) == 1);
-    SetDlgItemText(1010, g_Ini.GetString(kSection, "PATH", "C:\\ATAL"));
+    Load(kDarkRefreshKey);
+    Load(kPathKey);
     ApplySlotPosition();
     return true;
 }
@@ -67,7 +76,7 @@ void CDetectorAtal::OnModalityButton(int mode)
 void CDetectorAtal::OnOK()
 {
     const int mode = CheckedModality();
-    g_Ini.WriteInt("SYSTEM", "Modality Mode", mode);
+    g_Ini.WriteInt(kSystem, kModalityMode, mode);
     if (mode != 2) {
         // A single detector has no B margins: they are saved, and shown, as 0.
         for (int id : kDetectorBFields)
@@ -75,12 +84,12 @@ void CDetectorAtal::OnOK()
     }
     for (const MarginKey& margin : kMargins)
         g_Ini.WriteInt(kSection, margin.key, ReadMargin(*this, margin.id));
-    g_Ini.WriteInt(kSection, "DetMode", mode == 2 ? 1 : 0);
-    if (IsVet()) {
-        g_Ini.WriteInt(kSection, "DetMode", 0);
-        g_Ini.WriteInt("SYSTEM", "Modality Mode", 2);
+    g_Ini.WriteInt(kSection, kDetMode, mode == 2 ? 1 : 0);
+    if (IsPetVet(ReadVetKind())) {
+        g_Ini.WriteInt(kSection, kDetMode, 0);
+        g_Ini.WriteInt(kSystem, kModalityMode, 2);
     }
-    g_Ini.WriteString(kSection, "PATH", GetDlgItemText(1010));
+    Save(kPathKey);
 }
 
 IMPLEMENT_PAGE(CDetectorAtal)

@@ -2,14 +2,14 @@
 
 #include "ui_DetectorCareray.h"
 
-#include "app/SetUpApp.h"
-#include "pages/detectors/Margins.h"
-#include "ini/CodePage.h"
-#include "ui/MessageBox.h"
-#include "ui/PageFactory.h"
-#include "settings/Ini.h"
-
 #include <QDir>
+
+#include "app/SetUpApp.h"
+#include "ini/CodePage.h"
+#include "pages/Veterinary.h"
+#include "settings/Ini.h"
+#include "settings/IniKeys.h"
+#include "ui/MessageBox.h"
 
 // The controls and section of one detector column.
 struct CarerayColumn {
@@ -26,11 +26,48 @@ struct CarerayColumn {
 
 namespace {
 
-constexpr CarerayColumn kColumnA{"CARERAYCRAPI_A", 1051, 1070, 1062, 1063, 1064, 1060, 1061, 1069};
-constexpr CarerayColumn kColumnB{"CARERAYCRAPI_B", 1055, 1071, 1045, 1046, 1047, 1043, 1044, 1048};
+constexpr char kShared[] = "CARERAYCRAPI";
+
+enum : int {
+    kCutWidthB = 1043,
+    kCutHeightB = 1044,
+    kDetWidthB = 1045,
+    kDetHeightB = 1046,
+    kPixelSpacingB = 1047,
+    kWorkDirB = 1048,
+    kTypeA = 1051,
+    kTypeB = 1055,
+    kCutWidthA = 1060,
+    kCutHeightA = 1061,
+    kDetWidthA = 1062,
+    kDetHeightA = 1063,
+    kPixelSpacingA = 1064,
+    kSpinCutWidthA = 1065,
+    kSpinCutHeightA = 1066,
+    kEnableAed = 1067,
+    kWorkDirA = 1069,
+    kSyncA = 1070,
+    kSyncB = 1071,
+    kThirdWorkDir = 1072,
+    kThirdDetWidth = 1073,
+    kThirdType = 1074,
+    kThirdCutWidth = 1075,
+    kThirdCutHeight = 1076,
+    kThirdPixelSpacing = 1077,
+    kSpinThirdWidth = 1078,
+    kSpinThirdHeight = 1079,
+    kEnableThird = 1081,
+    kStand = 1086,
+    kTable = 1087,
+    kDual = 1088,
+};
+
+constexpr CarerayColumn kColumnA{"CARERAYCRAPI_A", kTypeA,     kSyncA,     kDetWidthA, kDetHeightA,
+                                 kPixelSpacingA,   kCutWidthA, kCutHeightA, kWorkDirA};
+constexpr CarerayColumn kColumnB{"CARERAYCRAPI_B", kTypeB,     kSyncB,     kDetWidthB, kDetHeightB,
+                                 kPixelSpacingB,   kCutWidthB, kCutHeightB, kWorkDirB};
 constexpr const CarerayColumn* kColumns[] = {&kColumnA, &kColumnB};
 
-constexpr char kShared[] = "CARERAYCRAPI";
 
 struct Entry {
     const char* text;
@@ -41,19 +78,19 @@ constexpr Entry kModels[] = {{"CareView_1500P", 2}, {"CareView_1500C", 3}, {"Car
 constexpr Entry kSyncModes[] = {{"EXT_SYNC", 1}, {"AED_SYNC", 6}, {"MANUAL_SYNC", 4}};
 
 // Column B with the hidden third-detector spin buttons that follow it.
-constexpr int kColumnBControls[] = {1055, 1045, 1046, 1043, 1044, 1047, 1048, 1071, 1065, 1066};
+constexpr int kColumnBControls[] = {kTypeB,      kDetWidthB,     kDetHeightB, kCutWidthB,
+                                    kCutHeightB, kPixelSpacingB, kWorkDirB,   kSyncB,
+                                    kSpinCutWidthA, kSpinCutHeightA};
 
 // Veterinary mode keeps column B's sync list: the other B controls and every
 // hidden third-detector item are disabled.
-constexpr int kVetDisabled[] = {1055, 1043, 1044, 1045, 1046, 1047, 1048, 1065, 1066,
-                                1078, 1079, 1072, 1073, 1075, 1076, 1077, 1074};
+constexpr int kVetDisabled[] = {
+    kTypeB,          kCutWidthB,       kCutHeightB,    kDetWidthB,     kDetHeightB,
+    kPixelSpacingB,  kWorkDirB,        kSpinCutWidthA, kSpinCutHeightA, kSpinThirdWidth,
+    kSpinThirdHeight, kThirdWorkDir,   kThirdDetWidth, kThirdCutWidth, kThirdCutHeight,
+    kThirdPixelSpacing, kThirdType};
 
-constexpr int kEnableThird = 1081;
-
-bool IsVet()
-{
-    return g_Ini.GetInt("SYSTEM", "IsVet", 0) == 1;
-}
+constexpr Binding kUseAedKey = CheckNotOffBinding(kEnableAed, kShared, "UseAED");
 
 void FillList(CDialog& page, int list, const Entry* first, const Entry* last)
 {
@@ -75,7 +112,7 @@ QByteArray DefaultWorkFolder()
 CDetectorCareray::CDetectorCareray(const PageContext& context)
     : CDetector(1036, context), m_ui(std::make_unique<Ui::DetectorCareray>())
 {
-    SetModalityButtons({1086, 1087, 1088});
+    SetModalityButtons({kStand, kTable, kDual});
 }
 
 CDetectorCareray::~CDetectorCareray() = default;
@@ -99,8 +136,8 @@ bool CDetectorCareray::OnInitDialog()
         SetDigitsOnly(column->cutHeight);
     }
 
-    const bool vet = IsVet();
-    const int mode = g_Ini.GetInt("SYSTEM", "Modality Mode", 0);
+    const bool vet = IsPetVet(ReadVetKind());
+    const int mode = g_Ini.GetInt(kSystem, kModalityMode, 0);
     SetModality(mode, vet);
     const bool dual = !vet && mode == 2;
     for (const CarerayColumn* column : kColumns)
@@ -110,7 +147,7 @@ bool CDetectorCareray::OnInitDialog()
         SetDlgItemText(column->cutHeight, g_Ini.GetString(column->section, "CUT_SIZE_T", "0"));
     }
     LoadWorkFolders(dual);
-    CheckDlgButton(1067, g_Ini.GetInt(kShared, "UseAED", 0) != 0);
+    Load(kUseAedKey);
     if (vet)
         DisableForVet();
     ApplySlotPosition();
@@ -149,11 +186,11 @@ void CDetectorCareray::DisableForVet()
     EnableDlgItem(kEnableThird, false);
 }
 
-// The entry whose item data is data, searched from the last; else the first.
-int CDetectorCareray::FindItemData(int list, int data) const
+// The entry whose item data is code, searched from the last; else the first.
+int CDetectorCareray::FindItemData(int list, int code) const
 {
     for (int i = GetCount(list) - 1; i >= 0; --i) {
-        if (GetItemData(list, i) == data)
+        if (GetItemData(list, i) == code)
             return i;
     }
     return 0;
@@ -220,10 +257,10 @@ void CDetectorCareray::OnOK()
                : IsDlgButtonChecked(Modality().both) ? 2
                                                      : 0;
     g_Ini.WriteInt(kShared, "DEV_CNT", mode == 2 ? 2 : 1);
-    g_Ini.WriteInt("SYSTEM", "Modality Mode", mode);
-    if (IsVet()) {
+    g_Ini.WriteInt(kSystem, kModalityMode, mode);
+    if (IsPetVet(ReadVetKind())) {
         g_Ini.WriteInt(kShared, "DEV_CNT", 1);
-        g_Ini.WriteInt("SYSTEM", "Modality Mode", 2);
+        g_Ini.WriteInt(kSystem, kModalityMode, 2);
         mode = 0;
     }
     const bool dual = mode == 2;
@@ -238,17 +275,16 @@ void CDetectorCareray::OnOK()
         g_Ini.WriteString(column->section, "CUT_SIZE_L", GetDlgItemText(column->cutWidth));
         g_Ini.WriteString(column->section, "CUT_SIZE_T", GetDlgItemText(column->cutHeight));
     }
-    g_Ini.WriteString("Cor", "PixelSpacing", GetDlgItemText(kColumnA.pixelSpacing));
-    g_Ini.WriteString("Cor", "PixelSpacing2", GetDlgItemText(kColumnB.pixelSpacing));
+    g_Ini.WriteString(kCor, kPixelSpacing, GetDlgItemText(kColumnA.pixelSpacing));
+    g_Ini.WriteString(kCor, kPixelSpacing2, GetDlgItemText(kColumnB.pixelSpacing));
 
     g_Ini.WriteString(kColumnA.section, "WORK_DIR", GetDlgItemText(kColumnA.workDir));
     g_Ini.WriteString(kColumnB.section, "WORK_DIR",
                       dual ? GetDlgItemText(kColumnB.workDir) : QByteArray(""));
     g_Ini.WriteString(kShared, "WORK_DIR", GetDlgItemText(kColumnA.workDir));
 
-    const int aed = IsDlgButtonChecked(1067) ? 1 : 0;
-    g_Ini.WriteInt(kShared, "UseAED", aed);
-    g_Ini.WriteInt("CONTROLPANNEL", "UseModeAED", aed);
+    Save(kUseAedKey);
+    g_Ini.WriteInt(kControlPanel, kUseModeAed, IsDlgButtonChecked(kEnableAed) ? 1 : 0);
 }
 
 IMPLEMENT_PAGE(CDetectorCareray)

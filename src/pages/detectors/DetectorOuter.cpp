@@ -2,13 +2,14 @@
 
 #include "ui_DetectorOuter.h"
 
-#include "app/SetUpApp.h"
-#include "pages/detectors/Margins.h"
-#include "ui/PageFactory.h"
-#include "settings/Ini.h"
-
 #include <iterator>
 #include <utility>
+
+#include "app/SetUpApp.h"
+#include "pages/Veterinary.h"
+#include "pages/detectors/Margins.h"
+#include "settings/Ini.h"
+#include "settings/IniKeys.h"
 
 enum class OuterExtras {
     None,
@@ -31,6 +32,23 @@ struct OuterFamily {
 };
 
 namespace {
+
+enum : int {
+    kLagTypeB = 1010,
+    kAedB = 1011,
+    kOffsetB = 1012,
+    kCropXB = 1043,
+    kCropYB = 1044,
+    kRunApplication = 1052,
+    kCropXA = 1134,
+    kCropYA = 1135,
+    kLagTypeLabel = 1143,
+    kLagTypeA = 1144,
+    kAedLabel = 1145,
+    kOffsetLabel = 1146,
+    kAedA = 1147,
+    kOffsetA = 1148,
+};
 
 constexpr OuterFamily kFamilies[] = {
     {16, "DET_VIEWORKS", {"CUTTING_X", nullptr, "CUTTING_Y", nullptr}, false, OuterExtras::None},
@@ -59,7 +77,8 @@ struct CropField {
 };
 
 // In write order.
-constexpr CropField kCrops[] = {{1134, "A_", 0}, {1135, "A_", 1}, {1043, "B_", 0}, {1044, "B_", 1}};
+constexpr CropField kCrops[] = {
+    {kCropXA, "A_", 0}, {kCropYA, "A_", 1}, {kCropXB, "B_", 0}, {kCropYB, "B_", 1}};
 
 // A pair of lists, one per detector, stored as <prefix><key>.
 struct ListPair {
@@ -70,9 +89,10 @@ struct ListPair {
 };
 
 // In write order.
-constexpr ListPair kTetdLists[] = {
-    {1144, 1010, "LAG_TYPE", false}, {1147, 1011, "USE_AED", true}, {1148, 1012, "OFFSET", false}};
-constexpr ListPair kTypeLists[] = {{1144, 1010, "TYPE", false}};
+constexpr ListPair kTetdLists[] = {{kLagTypeA, kLagTypeB, "LAG_TYPE", false},
+                                   {kAedA, kAedB, "USE_AED", true},
+                                   {kOffsetA, kOffsetB, "OFFSET", false}};
+constexpr ListPair kTypeLists[] = {{kLagTypeA, kLagTypeB, "TYPE", false}};
 
 struct ListSet {
     const ListPair* first;
@@ -96,17 +116,13 @@ ListSet ListsOf(OuterExtras extras)
 
 using Side = std::pair<int, const char*>; // list, key prefix
 
-constexpr int kDetectorBControls[] = {1043, 1044, 1010, 1011, 1012};
-constexpr int kExtraControls[] = {1143, 1144, 1010, 1145, 1147, 1011, 1146, 1148, 1012};
+constexpr int kDetectorBControls[] = {kCropXB, kCropYB, kLagTypeB, kAedB, kOffsetB};
+constexpr int kExtraControls[] = {kLagTypeLabel, kLagTypeA, kLagTypeB, kAedLabel, kAedA,
+                                  kAedB,         kOffsetLabel, kOffsetA, kOffsetB};
 
 QByteArray Key(const char* prefix, const char* key)
 {
     return QByteArray(prefix) + key;
-}
-
-bool IsVet()
-{
-    return g_Ini.GetInt("SYSTEM", "IsVet", 0) == 1;
 }
 
 } // namespace
@@ -126,7 +142,7 @@ void CDetectorOuter::SetupUi()
 
 bool CDetectorOuter::OnInitDialog()
 {
-    ShowDlgItem(1052, false);
+    ShowDlgItem(kRunApplication, false);
     for (int id : kExtraControls)
         ShowDlgItem(id, false);
     for (const CropField& crop : kCrops)
@@ -149,14 +165,14 @@ bool CDetectorOuter::OnInitDialog()
 void CDetectorOuter::FillLists()
 {
     for (const char* item : {"TYPE 1", "TYPE 2", "TYPE 3", "AUTO"})
-        AddString(1144, item);
+        AddString(kLagTypeA, item);
     for (const char* item : {"TYPE 1", "TYPE 2", "TYPE 3"})
-        AddString(1010, item);
-    for (int id : {1147, 1011}) {
+        AddString(kLagTypeB, item);
+    for (int id : {kAedA, kAedB}) {
         AddString(id, "NOT");
         AddString(id, "AED");
     }
-    for (int id : {1148, 1012}) {
+    for (int id : {kOffsetA, kOffsetB}) {
         for (const char* item : {"Auto", "Manual", "Dynamic"})
             AddString(id, item);
     }
@@ -167,17 +183,17 @@ void CDetectorOuter::LoadExtras(const OuterFamily& family)
     if (family.extras == OuterExtras::None)
         return;
     if (family.extras == OuterExtras::DetectorTypes) {
-        SetDlgItemText(1143, "Detector Type :");
-        for (int id : {1144, 1010}) {
+        SetDlgItemText(kLagTypeLabel, "Detector Type :");
+        for (int id : {kLagTypeA, kLagTypeB}) {
             ResetContent(id);
             for (const char* item : {"VENU", "MARS1717", "MARS1417"})
                 AddString(id, item);
         }
     } else {
-        for (int id : {1145, 1146, 1147, 1011, 1148, 1012})
+        for (int id : {kAedLabel, kOffsetLabel, kAedA, kAedB, kOffsetA, kOffsetB})
             ShowDlgItem(id, true);
     }
-    for (int id : {1143, 1144, 1010})
+    for (int id : {kLagTypeLabel, kLagTypeA, kLagTypeB})
         ShowDlgItem(id, true);
 
     for (const ListPair& pair : ListsOf(family.extras)) {
@@ -198,13 +214,13 @@ void CDetectorOuter::OnModalityButton(int mode)
 
 void CDetectorOuter::OnOK()
 {
-    const bool vet = IsVet();
+    const bool vet = IsPetVet(ReadVetKind());
     SaveModality();
     if (vet) {
-        g_Ini.WriteInt("DetectorDRTech", "DualMode", 0);
-        g_Ini.WriteInt("DetDrtech", "DetMode", 0);
-        g_Ini.WriteInt("IRAYFPDLIB", "CONNECT_MODE", 0);
-        g_Ini.WriteInt("SYSTEM", "Modality Mode", 2);
+        g_Ini.WriteInt(kDetectorDrtech, kDualMode, 0);
+        g_Ini.WriteInt(kDetDrtech, kDetMode, 0);
+        g_Ini.WriteInt(kIrayLibrary, kConnectMode, 0);
+        g_Ini.WriteInt(kSystem, kModalityMode, 2);
     }
     const OuterFamily* family = FindFamily(m_nDeviceId);
     if (family) {
@@ -217,10 +233,10 @@ void CDetectorOuter::OnOK()
             SaveLists(*family);
         }
         if (family->extras == OuterExtras::DetectorTypes)
-            g_Ini.WriteInt("CONTROLPANNEL", "UseModeAED", 1);
+            g_Ini.WriteInt(kControlPanel, kUseModeAed, 1);
     }
     if (theApp.m_bUseMultiCor == 1) {
-        g_Ini.WriteInt("SYSTEM", "Modality Mode", 2);
+        g_Ini.WriteInt(kSystem, kModalityMode, 2);
         if (family && family->extras == OuterExtras::TetdLists)
             g_Ini.WriteInt(family->section, "DETECTOR_COUNT", 1);
     }
@@ -229,18 +245,18 @@ void CDetectorOuter::OnOK()
 void CDetectorOuter::SaveModality()
 {
     if (IsDlgButtonChecked(Modality().both)) {
-        g_Ini.WriteInt("IRAYFPDLIB", "CONNECT_MODE", 1);
-        g_Ini.WriteInt("SYSTEM", "Modality Mode", 2);
+        g_Ini.WriteInt(kIrayLibrary, kConnectMode, 1);
+        g_Ini.WriteInt(kSystem, kModalityMode, 2);
         return;
     }
     const bool single =
         IsDlgButtonChecked(Modality().stand) || IsDlgButtonChecked(Modality().table);
-    g_Ini.WriteInt("SYSTEM", "Modality Mode", CheckedModality());
+    g_Ini.WriteInt(kSystem, kModalityMode, CheckedModality());
     if (single)
-        g_Ini.WriteInt("IRAYFPDLIB", "CONNECT_MODE", 0);
+        g_Ini.WriteInt(kIrayLibrary, kConnectMode, 0);
     // A single detector has no B crops: they are saved, and shown, as 0.
-    SetDlgItemText(1043, "0");
-    SetDlgItemText(1044, "0");
+    SetDlgItemText(kCropXB, "0");
+    SetDlgItemText(kCropYB, "0");
 }
 
 void CDetectorOuter::SaveCrops(const OuterFamily& family)

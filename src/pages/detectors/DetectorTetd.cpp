@@ -3,13 +3,13 @@
 
 #include <algorithm>
 
-#include "settings/AppPaths.h"
-#include "ui/FolderPicker.h"
 #include "app/SetUpApp.h"
-#include "pages/detectors/SizeStepping.h"
 #include "ini/CodePage.h"
-#include "ui/PageFactory.h"
+#include "pages/detectors/SizeStepping.h"
+#include "settings/AppPaths.h"
 #include "settings/Ini.h"
+#include "settings/IniKeys.h"
+#include "ui/FolderPicker.h"
 
 namespace {
 
@@ -76,13 +76,13 @@ bool CDetectorTetd::OnInitDialog()
 
     const CIni vendor(VendorFile().constData());
     // Both positions need the vendor's dual mode; without it the table is used.
-    int mode = g_Ini.GetInt("SYSTEM", "Modality Mode", 0);
+    int mode = g_Ini.GetInt(kSystem, kModalityMode, 0);
     if (vendor.GetInt("COMMON", "DUALMODE", 0) == 0 && mode == 2)
         mode = 1;
     SetModality(mode, false);
     SetDlgItemText(kConfigFolder, vendor.GetString("COMMON", "CONFDIR", ""));
-    SetDlgItemInt(kImageWidth, FitSize(RoundDown4(g_Ini.GetInt("Cor", "Width", 0))));
-    SetDlgItemInt(kImageHeight, FitSize(RoundDown4(g_Ini.GetInt("Cor", "Height", 0))));
+    SetDlgItemInt(kImageWidth, FitSize(RoundDown4(g_Ini.GetInt(kCor, kWidth, 0))));
+    SetDlgItemInt(kImageHeight, FitSize(RoundDown4(g_Ini.GetInt(kCor, kHeight, 0))));
     ApplySlotPosition();
     return true;
 }
@@ -109,9 +109,9 @@ void CDetectorTetd::OnOK()
         return;
     const CIni vendor(VendorFile().constData());
     vendor.WriteString("COMMON", "CONFDIR", GetDlgItemText(kConfigFolder));
-    g_Ini.WriteString("Cor", "Width", GetDlgItemText(kImageWidth));
-    g_Ini.WriteString("Cor", "Height", GetDlgItemText(kImageHeight));
+    g_Ini.WriteString(kCor, kWidth, GetDlgItemText(kImageWidth));
+    g_Ini.WriteString(kCor, kHeight, GetDlgItemText(kImageHeight));
     const int mode = IsDlgButtonChecked(kStandRadio) ? 0 : IsDlgButtonChecked(kTableRadio) ? 1 : 2;
-    g_Ini.WriteInt("SYSTEM", "Modality Mode", mode);
+    g_Ini.WriteInt(kSystem, kModalityMode, mode);
     vendor.WriteInt("COMMON", "DUALMODE", mode == 2 ? 1 : 0);
 }
