@@ -1,14 +1,15 @@
 #include "pages/generator/Generator.h"
 #include "ui_Generator.h"
 
+#include <cstdlib>
+
+#include "pages/Veterinary.h"
 #include "pages/generator/GeneratorTables.h"
+#include "settings/Ini.h"
+#include "settings/ListTokens.h"
 #include "ui/MessageBox.h"
 #include "ui/PageFactory.h"
 #include "ui/PortLists.h"
-#include "settings/Ini.h"
-#include "settings/ListTokens.h"
-
-#include <cstdlib>
 
 using namespace generator;
 
@@ -41,7 +42,7 @@ bool DapTypeUsesPort(int index)
 
 } // namespace
 
-CGenerator::CGenerator() : CDialog(136), m_ui(std::make_unique<Ui::Generator>()) {}
+CGenerator::CGenerator() : CPage(136), m_ui(std::make_unique<Ui::Generator>()) {}
 
 CGenerator::~CGenerator() = default;
 
@@ -80,86 +81,90 @@ bool CGenerator::OnInitDialog()
 
 void CGenerator::LoadGeneratorSettings()
 {
-    const int isVet = g_Ini.GetInt("SYSTEM", "IsVet", 0);
-    LoadGenerator(isVet);
-    LoadSwitches(isVet);
+    const int vetKind = ReadVetKind();
+    LoadGenerator(vetKind);
+    LoadSwitches(vetKind);
     LoadSyfm();
-    CheckDlgButton(IDC_SYFM_FIX, g_Ini.GetInt("SYFMSDK", "FIX", 0) == 1);
-    SetDlgItemText(IDC_SENSITIVITY, g_Ini.GetString("SYSTEM", "ConstKCal", "0"));
-    LoadRalco(isVet);
+    Load(kSyfmFix);
+    Load(kSensitivity);
+    LoadRalco(vetKind);
     LoadDap();
-    CheckDlgButton(IDC_NO_SHUTTER, g_Ini.GetInt("SETUP", "NoShutter", 0) == 1);
-    CheckDlgButton(IDC_WIFI, g_Ini.GetInt("CONTROLPANNEL", "UseWifiModel", 0) == 1);
+    Load(kNoShutter);
+    Load(kWifi);
     LoadIoDevice();
-    CheckDlgButton(IDC_IO_MULTI, g_Ini.GetInt("CONTROLPANNEL", "UseIOMulti", 0) == 1);
+    Load(kIoMulti);
 }
 
-void CGenerator::LoadGenerator(int isVet)
+void CGenerator::LoadGenerator(int vetKind)
 {
-    m_nTypeGen = g_Ini.GetInt("CONTROLPANNEL", "TypeGen", 0);
+    m_nTypeGen = g_Ini.GetInt(kControlPanel, kTypeGen, 0);
     // Types 0 and 99 have no serial link to a generator.
     const bool serial = m_nTypeGen != 0 && m_nTypeGen != 99;
     for (int id : {IDC_GEN_PORT, IDC_WS_STAND, IDC_WS_TABLE, IDC_WS_AUX})
         EnableDlgItem(id, serial);
     if (serial) {
-        SelectComPort(*this, IDC_GEN_PORT, g_Ini.GetInt("GENERATOR", "COMPORT", 1));
-        SetDlgItemText(IDC_WS_STAND, g_Ini.GetString("CONTROLPANNEL", "WSforStand100", ""));
-        SetDlgItemText(IDC_WS_TABLE, g_Ini.GetString("CONTROLPANNEL", "WSforTable", ""));
-        SetDlgItemText(IDC_WS_AUX, g_Ini.GetString("CONTROLPANNEL", "WSforAux", ""));
+        SelectComPort(*this, IDC_GEN_PORT, g_Ini.GetInt(kGenerator, kComPort, 1));
+        SetDlgItemText(IDC_WS_STAND, g_Ini.GetString(kControlPanel, kWsForStand100, ""));
+        SetDlgItemText(IDC_WS_TABLE, g_Ini.GetString(kControlPanel, kWsForTable, ""));
+        SetDlgItemText(IDC_WS_AUX, g_Ini.GetString(kControlPanel, kWsForAux, ""));
     }
     if (m_nTypeGen == 5 || m_nTypeGen == 15) {
         ShowDlgItem(IDC_GEN_MODEL_LABEL, true);
         ShowDlgItem(IDC_GEN_MODEL, true);
         // A missing key shows "40kW".
-        SetCurSel(IDC_GEN_MODEL, g_Ini.GetInt("GENERATOR", "MDPSC", 3) - 1);
+        SetCurSel(IDC_GEN_MODEL, g_Ini.GetInt(kGenerator, kMdpsc, 3) - 1);
     }
-    // A veterinary workstation has one workstation name.
-    if (isVet > 0) {
-        SetDlgItemText(IDC_WS_TABLE_LABEL, "WS1 :");
-        ShowDlgItem(IDC_WS_STAND_LABEL, false);
-        ShowDlgItem(IDC_WS_STAND, false);
-    }
+    if (IsAnyVet(vetKind))
+        ShowOneWorkstationName();
 }
 
-void CGenerator::LoadSwitches(int isVet)
+// A veterinary workstation has one workstation name.
+void CGenerator::ShowOneWorkstationName()
 {
-    for (const Switch& s : kSwitches) {
-        if (s.id == IDC_STITCHING && isVet == 1)
+    SetDlgItemText(IDC_WS_TABLE_LABEL, "WS1 :");
+    ShowDlgItem(IDC_WS_STAND_LABEL, false);
+    ShowDlgItem(IDC_WS_STAND, false);
+}
+
+void CGenerator::LoadSwitches(int vetKind)
+{
+    for (const Binding& s : kSwitches) {
+        if (s.id == IDC_STITCHING && IsPetVet(vetKind))
             ShowDlgItem(IDC_STITCHING, false);
-        CheckDlgButton(s.id, g_Ini.GetInt("SYSTEM", s.key, 0) == 1);
+        Load(s);
     }
 }
 
 void CGenerator::LoadSyfm()
 {
     ResetContent(IDC_SYFM_TYPE);
-    const QByteArray allowed = g_Ini.GetString("SETUP", "SYFMUSE", "");
+    const QByteArray allowed = g_Ini.GetString(kSetup, kSyfmUse, "");
     if (allowed.isEmpty()) {
         for (int id : kSyfmGroup)
             ShowDlgItem(id, false);
         return;
     }
-    const int type = g_Ini.GetInt("SYFMSDK", "TYPE", 0);
-    m_nSyfmSdk = g_Ini.GetInt("SYFMSDK", "SYFMSDK", 0);
+    const int type = g_Ini.GetInt(kSyfmSdk, kSyfmType, 0);
+    m_nSyfmSdk = g_Ini.GetInt(kSyfmSdk, kSyfmSdk, 0);
     m_nSyfmModel = m_nSyfmSdk * 10 + type;
     m_nSyfmIndex = 0;
-    if (g_Ini.GetInt("CONTROLPANNEL", "Device", 0) != kDeviceWithoutUsbIo) {
+    if (g_Ini.GetInt(kControlPanel, kDevice, 0) != kDeviceWithoutUsbIo) {
         ShowDlgItem(IDC_USBIO, true);
-        CheckDlgButton(IDC_USBIO, g_Ini.GetInt("SYSTEM", "UseUSBIO", 0) == 1);
+        Load(kUseUsbIo);
     }
     LoadSyfmTypes(allowed);
     SetCurSel(IDC_SYFM_TYPE, m_nSyfmIndex);
-    SelectComPort(*this, IDC_SYFM_PORT, g_Ini.GetInt("SYFMSDK", "PORT", 1));
+    SelectComPort(*this, IDC_SYFM_PORT, g_Ini.GetInt(kSyfmSdk, kSyfmPort, 1));
     CheckDlgButton(IDC_ENABLE_SYFM, m_nSyfmSdk != 0);
     OnEnableSyfm();
-    CheckDlgButton(IDC_AUTO_EXP, g_Ini.GetInt("SYFMSDK", "AutoExp", 1) == 1);
+    Load(kAutoExp);
     OnAutoExp();
     // 0 (and anything out of range) is "not chosen yet".
-    int usbPort = g_Ini.GetInt("SYFMSDK", "USBPORT", 0);
+    int usbPort = g_Ini.GetInt(kSyfmSdk, kSyfmUsbPort, 0);
     if (usbPort < 0 || usbPort > 8)
         usbPort = 0;
     SetCurSel(IDC_AUTOEXP_PORT, usbPort - 1);
-    SetDlgItemText(IDC_AUTOEXP_BAUD, g_Ini.GetString("SYFMSDK", "USBBAUD", "19200"));
+    Load(kAutoExpBaud);
 }
 
 // allowed: the model codes the site may choose, ";"-separated, in list order.
@@ -177,21 +182,21 @@ void CGenerator::LoadSyfmTypes(QByteArray allowed)
     }
 }
 
-void CGenerator::LoadRalco(int isVet)
+void CGenerator::LoadRalco(int vetKind)
 {
-    if (isVet == 1) {
+    if (IsPetVet(vetKind)) {
         ShowDlgItem(IDC_RALCO, false);
         ShowDlgItem(IDC_RALCO_FIX, false);
     }
-    CheckDlgButton(IDC_RALCO, g_Ini.GetInt("SETUP", "DACSUSE", 0) == 1);
+    Load(kUseRalco);
     OnUseRalco();
-    CheckDlgButton(IDC_RALCO_FIX, g_Ini.GetInt("DEV_RALCO", "TYPE", 0) == 1);
+    Load(kRalcoFix);
 }
 
 void CGenerator::LoadDap()
 {
-    const int useDap = g_Ini.GetInt("CONTROLPANNEL", "UseDAP", 0);
-    const int useDap2 = g_Ini.GetInt("CONTROLPANNEL", "UseDAP2", 0);
+    const int useDap = g_Ini.GetInt(kControlPanel, kUseDap, 0);
+    const int useDap2 = g_Ini.GetInt(kControlPanel, kUseDap2, 0);
     if (useDap == 1) {
         CheckDlgButton(IDC_USE_DAP, 1);
         SetCurSel(IDC_DAP_TYPE, 0);
@@ -203,15 +208,15 @@ void CGenerator::LoadDap()
         SetCurSel(IDC_DAP_TYPE, 0);
         EnableDlgItem(IDC_DAP_TYPE, false);
     }
-    SetCurSel(IDC_DAP_UNIT, g_Ini.GetInt("CONTROLPANNEL", "TypeDose", 0));
+    Load(kDapUnit);
     OnDapTypeChange();
-    SetCurSel(IDC_DAP_PORT, g_Ini.GetInt("CONTROLPANNEL", "DAPPORT", 4) - 1);
+    SetCurSel(IDC_DAP_PORT, g_Ini.GetInt(kControlPanel, kDapPort, 4) - 1);
 }
 
 void CGenerator::LoadIoDevice()
 {
-    const int device = g_Ini.GetInt("CONTROLPANNEL", "IODevice", 0);
-    const int readyOffset = g_Ini.GetInt("CONTROLPANNEL", "ReadyOffset", 1000);
+    const int device = g_Ini.GetInt(kControlPanel, kIoDevice, 0);
+    const int readyOffset = g_Ini.GetInt(kControlPanel, kReadyOffset, 1000);
     SetCurSel(IDC_IO_MODEL, device == kIoUsb7250 ? 1 : device == kIoMda4000 ? 2 : 0);
     SetDlgItemInt(IDC_READY_DELAY, readyOffset);
     CheckDlgButton(IDC_IO_ENABLE, device != 0);

@@ -3,7 +3,7 @@
 // The "Generator && Etc" page: generator port and workstation names, the SYFM
 // positioner, the Ralco collimator, the DAP meter, the trigger I/O board and
 // the image-processing switches, all in the main INI file.
-#include "ui/Dialog.h"
+#include "pages/Page.h"
 
 #include <memory>
 
@@ -11,7 +11,7 @@ namespace Ui {
 class Generator;
 }
 
-class CGenerator : public CDialog
+class CGenerator : public CPage
 {
     Q_OBJECT
 
@@ -28,11 +28,12 @@ protected:
 
 private:
     void LoadGeneratorSettings();
-    void LoadGenerator(int isVet);
-    void LoadSwitches(int isVet);
+    void LoadGenerator(int vetKind);
+    void ShowOneWorkstationName();
+    void LoadSwitches(int vetKind);
     void LoadSyfm();
     void LoadSyfmTypes(QByteArray allowed);
-    void LoadRalco(int isVet);
+    void LoadRalco(int vetKind);
     void LoadDap();
     void LoadIoDevice();
 

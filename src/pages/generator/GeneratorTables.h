@@ -2,6 +2,9 @@
 
 // Control ids and value tables that the generator page's loading and saving
 // share (only Generator.cpp and GeneratorSave.cpp include this).
+#include "pages/Page.h"
+#include "settings/IniKeys.h"
+
 namespace generator {
 
 enum : int {
@@ -50,20 +53,49 @@ enum : int {
 
 // [SYSTEM] processing switches in write order; "12BitSend" is also written
 // as "photometric".
-struct Switch {
-    int id;
-    const char* key;
-    const char* alsoKey;
+inline constexpr Binding kSwitches[] = {
+    CheckBinding(IDC_12BIT_SEND, kSystem, "12BitSend"),
+    CheckBinding(IDC_INTERPOLATION, kSystem, "Interpolation"),
+    CheckBinding(IDC_REJECT, kSystem, "Reject"),
+    CheckBinding(IDC_ANALYSIS, kSystem, "Analysis"),
+    CheckBinding(IDC_STITCHING, kSystem, "WBProcImg"),
+    CheckBinding(IDC_AUTOCROP, kSystem, "IsAutoCrop"),
+    CheckBinding(IDC_VIRTUAL_KEYBOARD, kSystem, "UseiKeyBoard"),
 };
-inline constexpr Switch kSwitches[] = {
-    {IDC_12BIT_SEND, "12BitSend", "photometric"},
-    {IDC_INTERPOLATION, "Interpolation", nullptr},
-    {IDC_REJECT, "Reject", nullptr},
-    {IDC_ANALYSIS, "Analysis", nullptr},
-    {IDC_STITCHING, "WBProcImg", nullptr},
-    {IDC_AUTOCROP, "IsAutoCrop", nullptr},
-    {IDC_VIRTUAL_KEYBOARD, "UseiKeyBoard", nullptr},
-};
+inline constexpr char kPhotometric[] = "photometric";
+
+// The plain controls, each loaded and saved where the page always did.
+inline constexpr char kSyfmSdk[] = "SYFMSDK"; // the section, and its key of the same name
+inline constexpr char kSetup[] = "SETUP";
+inline constexpr char kSyfmUse[] = "SYFMUSE";    // [SETUP]
+inline constexpr char kSyfmType[] = "TYPE";      // [SYFMSDK]
+inline constexpr char kSyfmPort[] = "PORT";      // [SYFMSDK]
+inline constexpr char kSyfmUsbPort[] = "USBPORT"; // [SYFMSDK]
+inline constexpr char kRalcoSid[] = "RALCO_SID"; // [SYFMSDK]
+inline constexpr char kUseDap[] = "UseDAP";      // [CONTROLPANNEL]
+inline constexpr char kUseDap2[] = "UseDAP2";    // [CONTROLPANNEL]
+inline constexpr char kTypeGen[] = "TypeGen";    // [CONTROLPANNEL]
+inline constexpr char kDapPort[] = "DAPPORT";    // [CONTROLPANNEL]
+inline constexpr char kIoDevice[] = "IODevice";  // [CONTROLPANNEL]
+inline constexpr char kReadyOffset[] = "ReadyOffset"; // [CONTROLPANNEL]
+inline constexpr char kWsForStand100[] = "WSforStand100"; // [CONTROLPANNEL]
+inline constexpr char kWsForStand180[] = "WSforStand180"; // [CONTROLPANNEL]
+inline constexpr char kWsForTable[] = "WSforTable";       // [CONTROLPANNEL]
+inline constexpr char kWsForAux[] = "WSforAux";           // [CONTROLPANNEL]
+inline constexpr char kGenerator[] = "GENERATOR";
+inline constexpr char kComPort[] = "COMPORT"; // [GENERATOR]
+inline constexpr char kMdpsc[] = "MDPSC";     // [GENERATOR]
+inline constexpr Binding kDapUnit = ListBinding(IDC_DAP_UNIT, kControlPanel, "TypeDose");
+inline constexpr Binding kSyfmFix = CheckBinding(IDC_SYFM_FIX, kSyfmSdk, "FIX");
+inline constexpr Binding kSensitivity = TextBinding(IDC_SENSITIVITY, kSystem, "ConstKCal", "0");
+inline constexpr Binding kNoShutter = CheckBinding(IDC_NO_SHUTTER, kSetup, "NoShutter");
+inline constexpr Binding kWifi = CheckBinding(IDC_WIFI, kControlPanel, "UseWifiModel");
+inline constexpr Binding kIoMulti = CheckBinding(IDC_IO_MULTI, kControlPanel, "UseIOMulti");
+inline constexpr Binding kUseUsbIo = CheckBinding(IDC_USBIO, kSystem, "UseUSBIO");
+inline constexpr Binding kAutoExp = CheckBinding(IDC_AUTO_EXP, kSyfmSdk, "AutoExp", 1);
+inline constexpr Binding kAutoExpBaud = TextBinding(IDC_AUTOEXP_BAUD, kSyfmSdk, "USBBAUD", "19200");
+inline constexpr Binding kUseRalco = CheckBinding(IDC_RALCO, kSetup, "DACSUSE");
+inline constexpr Binding kRalcoFix = CheckBinding(IDC_RALCO_FIX, "DEV_RALCO", "TYPE");
 
 // SYFM positioner models. The code is [SYFMSDK] SYFMSDK * 10 + TYPE, except
 // 19 (with Ralco collimator), which is stored as 11 with "RALCO_SID" set.
