@@ -4,15 +4,17 @@
 #include <QDir>
 #include <QFile>
 
-#include "ui/FolderPicker.h"
-#include "settings/SaveTransaction.h"
 #include "app/SetUpApp.h"
-#include "pages/detectors/DlgSelDet.h"
 #include "ini/CodePage.h"
+#include "pages/Veterinary.h"
+#include "pages/detectors/DlgSelDet.h"
+#include "pages/system/DetectorSlots.h"
+#include "settings/Ini.h"
+#include "settings/IniKeys.h"
+#include "settings/SaveTransaction.h"
+#include "ui/FolderPicker.h"
 #include "ui/MessageBox.h"
 #include "ui/PageFactory.h"
-#include "settings/Ini.h"
-#include "pages/system/DetectorSlots.h"
 
 IMPLEMENT_PAGE(CDlgSystem)
 
@@ -28,6 +30,12 @@ enum : int {
     kUseViewSub = 1051,
     kUseVoraView = 1052,
     kPet = 1053,
+    kViewSubX = 1056,
+    kViewSubY = 1057,
+    kVoraViewX = 1062,
+    kVoraViewY = 1063,
+    kVoraViewWidth = 1064,
+    kVoraViewHeight = 1065,
     kEquine = 1066,
     kUseRefresh = 1068,
     kFolder = 1071,
@@ -37,25 +45,35 @@ enum : int {
     kDualGroup = 1089,
 };
 
-// Window placement of the secondary viewers, all in [SYSTEM], stored as typed.
-struct WindowField {
-    int id;
-    const char* key;
-    int defaultValue;
-};
+constexpr char kWorklist[] = "WORKLIST";
 
-const WindowField kViewSubFields[] = {
-    {1056, "ViewSubPosX", 1920},
-    {1057, "ViewSubPosY", 0},
+// Window placement of the secondary viewers, stored as typed.
+constexpr Binding kViewSubFields[] = {
+    NumberBinding(kViewSubX, kSystem, "ViewSubPosX", 1920),
+    NumberBinding(kViewSubY, kSystem, "ViewSubPosY", 0),
 };
 
 // "VoraViewHeigth" is the key the acquisition application reads.
-const WindowField kVoraViewFields[] = {
-    {1062, "VoraViewX", 0},
-    {1063, "VoraViewY", 0},
-    {1064, "VoraViewWidth", 1280},
-    {1065, "VoraViewHeigth", 1024},
+constexpr Binding kVoraViewFields[] = {
+    NumberBinding(kVoraViewX, kSystem, "VoraViewX", 0),
+    NumberBinding(kVoraViewY, kSystem, "VoraViewY", 0),
+    NumberBinding(kVoraViewWidth, kSystem, "VoraViewWidth", 1280),
+    NumberBinding(kVoraViewHeight, kSystem, "VoraViewHeigth", 1024),
 };
+
+constexpr Binding kUseLogKey = CheckNotOffBinding(kUseLog, kWorklist, "UseWorklistLog");
+constexpr Binding kUseViewSubKey = CheckBinding(kUseViewSub, kSystem, "IsViewSub");
+constexpr Binding kUseVoraViewKey = CheckBinding(kUseVoraView, kSystem, "IsVoraView");
+// Saved with the detector arrangement, not as a plain box.
+constexpr Binding kUseMultiCorKey = CheckNotOffBinding(kUseDifferentDetector, kCor, kUseMultiCor);
+constexpr Binding kRotate1Key = TextBinding(kRotate1, kCor, "Rotate1");
+constexpr Binding kRotate2Key = TextBinding(kRotate2, kCor, "Rotate2");
+constexpr char kFileBasePath[] = "FileBasePath";
+// A stored delimiter longer than one character is cut here too.
+constexpr Binding kDelimiterKey = TextBinding(kDelimiter, kWorklist, "FileBaseArgDel", ",");
+constexpr Binding kUseRefreshKey = CheckBinding(kUseRefresh, kWorklist, "UseRefresh");
+constexpr char kUseFileBase[] = "UseFileBase";
+constexpr char kTypeFileBase[] = "TypeFileBase";
 
 // The worklist files' default folder: OCS in the program's folder.
 QByteArray DefaultWorklistFolder()
@@ -66,7 +84,7 @@ QByteArray DefaultWorklistFolder()
 
 } // namespace
 
-CDlgSystem::CDlgSystem() : CDialog(139), m_ui(std::make_unique<Ui::DlgSystem>()) {}
+CDlgSystem::CDlgSystem() : CPage(139), m_ui(std::make_unique<Ui::DlgSystem>()) {}
 
 CDlgSystem::~CDlgSystem() = default;
 
@@ -101,49 +119,46 @@ void CDlgSystem::OnOK()
 
 void CDlgSystem::LoadSystemSettings()
 {
-    for (const WindowField& f : kViewSubFields)
-        SetDlgItemInt(f.id, g_Ini.GetInt("SYSTEM", f.key, f.defaultValue));
-    for (const WindowField& f : kVoraViewFields)
-        SetDlgItemInt(f.id, g_Ini.GetInt("SYSTEM", f.key, f.defaultValue));
+    Load(kViewSubFields);
+    Load(kVoraViewFields);
 
-    CheckDlgButton(kUseLog, g_Ini.GetInt("WORKLIST", "UseWorklistLog", 0) != 0);
-    CheckDlgButton(kUseViewSub, g_Ini.GetInt("SYSTEM", "IsViewSub", 0) == 1);
+    Load(kUseLogKey);
+    Load(kUseViewSubKey);
     OnUseViewSub();
-    CheckDlgButton(kUseVoraView, g_Ini.GetInt("SYSTEM", "IsVoraView", 0) == 1);
+    Load(kUseVoraViewKey);
     OnUseVoraView();
     LoadSpecies();
 
     // Without makers to pair, no second detector can be chosen here.
-    if (g_Ini.GetString("Cor", "Multicor", "").isEmpty()) {
+    if (g_Ini.GetString(kCor, kMulticor, "").isEmpty()) {
         ShowDlgItem(kDualGroup, false);
         ShowDlgItem(kUseDifferentDetector, false);
     }
-    CheckDlgButton(kUseDifferentDetector, g_Ini.GetInt("Cor", "UseMultiCor", 0) != 0);
+    Load(kUseMultiCorKey);
 
-    SetDlgItemText(kRotate1, g_Ini.GetString("Cor", "Rotate1", ""));
-    SetDlgItemText(kRotate2, g_Ini.GetString("Cor", "Rotate2", ""));
-    SetDlgItemText(kFolder, g_Ini.GetString("WORKLIST", "FileBasePath", DefaultWorklistFolder()));
-    // A stored delimiter longer than one character is cut here too.
-    SetDlgItemText(kDelimiter, g_Ini.GetString("WORKLIST", "FileBaseArgDel", ","));
+    Load(kRotate1Key);
+    Load(kRotate2Key);
+    SetDlgItemText(kFolder, g_Ini.GetString(kWorklist, kFileBasePath, DefaultWorklistFolder()));
+    Load(kDelimiterKey);
     LoadWorklistSource();
-    CheckDlgButton(kUseRefresh, g_Ini.GetInt("WORKLIST", "UseRefresh", 0) == 1);
+    Load(kUseRefreshKey);
 }
 
 void CDlgSystem::LoadSpecies()
 {
-    const int isVet = g_Ini.GetInt("SYSTEM", "IsVet", 0);
-    ShowDlgItem(kPet, isVet != 0);
-    ShowDlgItem(kEquine, isVet != 0);
-    if (isVet == 0)
+    const int vetKind = ReadVetKind();
+    ShowDlgItem(kPet, IsVetSet(vetKind));
+    ShowDlgItem(kEquine, IsVetSet(vetKind));
+    if (!IsVetSet(vetKind))
         return;
-    CheckDlgButton(kPet, isVet == 1);
-    CheckDlgButton(kEquine, isVet != 1);
+    CheckDlgButton(kPet, IsPetVet(vetKind));
+    CheckDlgButton(kEquine, !IsPetVet(vetKind));
 }
 
 void CDlgSystem::LoadWorklistSource()
 {
-    const int useFileBase = g_Ini.GetInt("WORKLIST", "UseFileBase", 0);
-    const int typeFileBase = g_Ini.GetInt("WORKLIST", "TypeFileBase", 0);
+    const int useFileBase = g_Ini.GetInt(kWorklist, kUseFileBase, 0);
+    const int typeFileBase = g_Ini.GetInt(kWorklist, kTypeFileBase, 0);
     const bool off = useFileBase == 1 && typeFileBase == 0;
     const bool files = useFileBase == 1 && typeFileBase == 1;
     CheckDlgButton(kUseWorklist, !off);
@@ -154,45 +169,39 @@ void CDlgSystem::LoadWorklistSource()
 
 void CDlgSystem::SaveSystemSettings()
 {
-    g_Ini.WriteInt("WORKLIST", "UseWorklistLog", IsDlgButtonChecked(kUseLog) ? 1 : 0);
+    Save(kUseLogKey);
 
     // Turning a viewer off keeps its stored window where it was.
-    const bool viewSub = IsDlgButtonChecked(kUseViewSub);
-    g_Ini.WriteInt("SYSTEM", "IsViewSub", viewSub ? 1 : 0);
-    for (const WindowField& f : kViewSubFields) {
-        if (viewSub)
-            g_Ini.WriteString("SYSTEM", f.key, GetDlgItemText(f.id));
-    }
-    const bool voraView = IsDlgButtonChecked(kUseVoraView);
-    g_Ini.WriteInt("SYSTEM", "IsVoraView", voraView ? 1 : 0);
-    for (const WindowField& f : kVoraViewFields) {
-        if (voraView)
-            g_Ini.WriteString("SYSTEM", f.key, GetDlgItemText(f.id));
-    }
+    Save(kUseViewSubKey);
+    if (IsDlgButtonChecked(kUseViewSub))
+        Save(kViewSubFields);
+    Save(kUseVoraViewKey);
+    if (IsDlgButtonChecked(kUseVoraView))
+        Save(kVoraViewFields);
 
     // Veterinary mode itself is not switched here.
     if (IsDlgItemVisible(kPet))
-        g_Ini.WriteInt("SYSTEM", "IsVet", SpeciesIndex() + 1);
+        g_Ini.WriteInt(kSystem, kIsVet, SpeciesIndex() + 1);
 
     SaveDetectorArrangement();
-    g_Ini.WriteString("Cor", "Rotate1", GetDlgItemText(kRotate1));
-    g_Ini.WriteString("Cor", "Rotate2", GetDlgItemText(kRotate2));
-    g_Ini.WriteString("WORKLIST", "FileBasePath", GetDlgItemText(kFolder));
-    g_Ini.WriteString("WORKLIST", "FileBaseArgDel", GetDlgItemText(kDelimiter));
+    Save(kRotate1Key);
+    Save(kRotate2Key);
+    g_Ini.WriteString(kWorklist, kFileBasePath, GetDlgItemText(kFolder));
+    Save(kDelimiterKey);
     SaveWorklistSource();
-    g_Ini.WriteInt("WORKLIST", "UseRefresh", IsDlgButtonChecked(kUseRefresh) ? 1 : 0);
+    Save(kUseRefreshKey);
 }
 
 void CDlgSystem::SaveDetectorArrangement()
 {
     if (IsDlgButtonChecked(kUseDifferentDetector)) {
-        g_Ini.WriteInt("Cor", "UseMultiCor", 1);
-        g_Ini.WriteInt("SYSTEM", "Modality Mode", 2);
-        g_Ini.WriteInt("SYSTEM", "Current Modality", 1);
-        g_Ini.WriteInt("DetectorDRTech", "DualMode", 1);
+        g_Ini.WriteInt(kCor, kUseMultiCor, 1);
+        g_Ini.WriteInt(kSystem, kModalityMode, 2);
+        g_Ini.WriteInt(kSystem, kCurrentModality, 1);
+        g_Ini.WriteInt(kDetectorDrtech, kDualMode, 1);
     } else {
-        g_Ini.WriteInt("Cor", "UseMultiCor", 0);
-        g_Ini.WriteInt("DetectorDRTech", "DualMode", 0);
+        g_Ini.WriteInt(kCor, kUseMultiCor, 0);
+        g_Ini.WriteInt(kDetectorDrtech, kDualMode, 0);
     }
 }
 
@@ -204,8 +213,8 @@ void CDlgSystem::SaveWorklistSource()
         useFileBase = IsDlgButtonChecked(kFilebase) ? 1 : 0;
         typeFileBase = useFileBase;
     }
-    g_Ini.WriteInt("WORKLIST", "UseFileBase", useFileBase);
-    g_Ini.WriteInt("WORKLIST", "TypeFileBase", typeFileBase);
+    g_Ini.WriteInt(kWorklist, kUseFileBase, useFileBase);
+    g_Ini.WriteInt(kWorklist, kTypeFileBase, typeFileBase);
 }
 
 int CDlgSystem::SpeciesIndex() const
@@ -237,14 +246,14 @@ void CDlgSystem::OnFilebase()
 void CDlgSystem::OnUseViewSub()
 {
     const bool on = IsDlgButtonChecked(kUseViewSub);
-    for (const WindowField& f : kViewSubFields)
+    for (const Binding& f : kViewSubFields)
         EnableDlgItem(f.id, on);
 }
 
 void CDlgSystem::OnUseVoraView()
 {
     const bool on = IsDlgButtonChecked(kUseVoraView);
-    for (const WindowField& f : kVoraViewFields)
+    for (const Binding& f : kVoraViewFields)
         EnableDlgItem(f.id, on);
 }
 
@@ -275,18 +284,18 @@ void CDlgSystem::SwitchDifferentDetector()
 {
     const FirstDetector first = ReadFirstDetector();
     if (!IsDlgButtonChecked(kUseDifferentDetector)) {
-        g_Ini.WriteInt("Cor", "UseMultiCor", 0);
+        g_Ini.WriteInt(kCor, kUseMultiCor, 0);
         return;
     }
     // With makers to pair, the second detector's model is chosen; the dialog
     // writes what the model means into [Cor2] itself.
-    const bool choose = !g_Ini.GetString("Cor", "Multicor", "").isEmpty();
+    const bool choose = !g_Ini.GetString(kCor, kMulticor, "").isEmpty();
     if (choose && CDlgSelDet().DoModal(this) != IDOK) {
         CheckDlgButton(kUseDifferentDetector, 0);
-        g_Ini.WriteInt("Cor", "UseMultiCor", 0);
+        g_Ini.WriteInt(kCor, kUseMultiCor, 0);
         return;
     }
-    g_Ini.WriteInt("Cor", "UseMultiCor", 1);
+    g_Ini.WriteInt(kCor, kUseMultiCor, 1);
     WriteFirstSlot(first);
     WriteSecondSlot(first, !choose);
 }

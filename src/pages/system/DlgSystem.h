@@ -3,7 +3,7 @@
 // The "System" tab: worklist source, the two secondary viewers and their
 // windows, default rotations, veterinary species, and whether a second
 // detector of another kind is attached.
-#include "ui/Dialog.h"
+#include "pages/Page.h"
 
 #include <memory>
 
@@ -12,7 +12,7 @@ namespace Ui
 class DlgSystem;
 }
 
-class CDlgSystem : public CDialog
+class CDlgSystem : public CPage
 {
     Q_OBJECT
 
