@@ -2,7 +2,7 @@
 # Installs what building, running and testing need on Debian 12.
 set -euo pipefail
 packages=(cmake g++ make pkg-config ccache qt6-base-dev libgl-dev libgtest-dev libgmock-dev
-          libbenchmark-dev mdbtools mdbtools-dev xvfb xauth clang libclang-rt-14-dev)
+          libbenchmark-dev mdbtools mdbtools-dev xvfb xauth clang clang-format libclang-rt-14-dev)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")

@@ -1,5 +1,7 @@
 #include "app/ScriptDriver.h"
 
+#include "app/ControlDump.h"
+
 #include "ini/CodePage.h"
 #include "ui/Controls.h"
 #include "ui/Dialog.h"
@@ -13,7 +15,6 @@
 
 namespace {
 
-ScriptDriver* g_current = nullptr;
 
 // Splits a script line into words; a word in double quotes may hold blanks and
 // C escapes. Returns false with a reason for a malformed line.
@@ -80,7 +81,7 @@ bool ParseInt(const QString& text, int* value)
 
 } // namespace
 
-ScriptDriver::ScriptDriver(const QString& scriptText)
+ScriptDriver::ScriptDriver(const QString& scriptText) : m_installed(*this)
 {
     const QStringList lines = scriptText.split(QLatin1Char('\n'));
     for (int i = 0; i < lines.size(); ++i) {
@@ -94,16 +95,9 @@ ScriptDriver::ScriptDriver(const QString& scriptText)
         Tokenize(trimmed, &line.words, &line.quoted, &line.error);
         m_lines.push_back(line);
     }
-    g_current = this;
 }
 
-ScriptDriver::~ScriptDriver()
-{
-    if (g_current == this)
-        g_current = nullptr;
-}
-
-ScriptDriver* ScriptDriver::Current() { return g_current; }
+ScriptDriver::~ScriptDriver() = default;
 
 int ScriptDriver::Run(ScriptHost& host)
 {
@@ -176,7 +170,7 @@ QWidget* ScriptDriver::ControlFor(const Line& line, const QString& idText, int* 
         Fail(line, QStringLiteral("not a control id: %1").arg(idText));
         return nullptr;
     }
-    QWidget* w = target ? target->GetDlgItem(*id) : nullptr;
+    QWidget* w = target ? target->FindDlgItem(*id) : nullptr;
     if (!w) {
         Fail(line, QStringLiteral("no control %1").arg(*id));
         return nullptr;
@@ -252,16 +246,16 @@ ScriptDriver::Outcome ScriptDriver::DoDump(const Line& line)
         int id = 0;
         if (!ParseInt(line.words[1], &id))
             return WrongArguments(line);
-        if (!target || !target->GetDlgItem(id))
+        if (!target || !target->FindDlgItem(id))
             return Fail(line, QStringLiteral("no control %1").arg(id));
         DumpTabs();
-        transcript::Line(target->DumpLine(id));
+        transcript::Line(DumpControl(*target, id));
         return Outcome::Continue;
     }
     DumpTabs();
     if (target) {
         for (int id : target->ControlIds())
-            transcript::Line(target->DumpLine(id));
+            transcript::Line(DumpControl(*target, id));
     }
     return Outcome::Continue;
 }

@@ -3,6 +3,8 @@
 // Drives the editor from a script of user actions instead of a person, writing
 // a transcript on standard output. Every action goes through the same controls
 // and handlers as a user's would.
+#include "ui/RunMode.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -25,27 +27,26 @@ public:
     virtual void PressCancel() = 0;
 };
 
-class ScriptDriver
+// While it lives, the driver is the run mode: modal dialogs, pickers and
+// saves ask it.
+class ScriptDriver : public ui::RunMode
 {
 public:
     explicit ScriptDriver(const QString& scriptText);
-    ~ScriptDriver();
-
-    // The driver of the running script, or null on screen.
-    static ScriptDriver* Current();
+    ~ScriptDriver() override;
 
     // Runs the script against the main dialog; returns the exit status
     // (0 ran to its end, 2 an error line).
     int Run(ScriptHost& host);
 
     // Called by CDialog::DoModal: the script drives the dialog until it ends.
-    int RunModal(CDialog& dialog);
+    int RunModal(CDialog& dialog) override;
 
     // Pickers ask for the answer that the script queued ("folder").
     // Returns false for a cancel (also when no answer was queued).
-    bool TakePickerAnswer(QString* path);
+    bool TakePickerAnswer(QString* path) override;
 
-    bool Aborted() const { return m_aborted; }
+    bool Aborted() const override { return m_aborted; }
 
 private:
     struct Line {
@@ -78,4 +79,5 @@ private:
     std::deque<QString> m_pickerAnswers; // null string = cancel
     bool m_aborted = false;
     bool m_mainEnded = false;
+    ui::RunModeScope m_installed;
 };

@@ -1,10 +1,11 @@
 #include "app/SetUpApp.h"
 
-#include "settings/AppPaths.h"
+#include "settings/SaveTransaction.h"
+#include "settings/Workstation.h"
 #include "settings/Backup.h"
 #include "app/SetUpDlg.h"
 #include "app/SetupDatabase.h"
-#include "ini/FileAttributes.h"
+#include "ini/ReadOnlyLift.h"
 #include "ui/MessageBox.h"
 #include "ini/Profile.h"
 #include "app/ScriptDriver.h"
@@ -50,6 +51,23 @@ int SaveScreenshots(CSetUpDlg& dlg, const QString& folder)
     return 0;
 }
 
+// On screen, driven by the script (or by nothing: --headless), or for pictures.
+int RunMainDialog(const StartOptions& options, const QString& script)
+{
+    CSetUpDlg dlg;
+    if (!options.screenshots.isEmpty()) {
+        dlg.Create(nullptr);
+        return SaveScreenshots(dlg, options.screenshots);
+    }
+    if (transcript::Active()) {
+        ScriptDriver driver(script);
+        dlg.Create(nullptr);
+        return driver.Run(dlg);
+    }
+    dlg.DoModal();
+    return 0;
+}
+
 bool ReadScript(const QString& file, QString* text)
 {
     QFile f;
@@ -69,8 +87,8 @@ bool ReadScript(const QString& file, QString* text)
 
 int CSetUpApp::InitInstance(const StartOptions& options)
 {
-    m_nExitStatus = 0;
-    m_bUseMultiCor = 0;
+    ClearSaveFailures();
+    SetWorkstation(WorkstationContext());
     m_strArgPart2.clear();
     if (!options.argument.isEmpty())
         return RunRelocationMode(options);
@@ -97,7 +115,9 @@ int CSetUpApp::RunSettingsMode(const StartOptions& options)
 {
     QString dir = options.dir.isEmpty() ? QCoreApplication::applicationDirPath() : options.dir;
     dir = QDir::cleanPath(QFileInfo(dir).absoluteFilePath());
-    m_strAppDir = dir.endsWith(QLatin1Char('/')) ? dir : dir + QLatin1Char('/');
+    WorkstationContext workstation;
+    workstation.folder = dir.endsWith(QLatin1Char('/')) ? dir : dir + QLatin1Char('/');
+    SetWorkstation(workstation);
 
     QString script;
     if (!options.scriptFile.isEmpty() && !ReadScript(options.scriptFile, &script)) {
@@ -106,7 +126,7 @@ int CSetUpApp::RunSettingsMode(const StartOptions& options)
         return 2;
     }
 
-    const QString iniPath = AppFilePath(QStringLiteral("Kestrel.ini"));
+    const QString iniPath = ThisWorkstation().FilePath(QStringLiteral("Kestrel.ini"));
     if (!QFileInfo(iniPath).isFile()) {
         AfxMessageBox(QStringLiteral("INI File not found, Software is now close"));
         return 1;
@@ -114,28 +134,8 @@ int CSetUpApp::RunSettingsMode(const StartOptions& options)
     const QByteArray iniBytes = QFile::encodeName(iniPath);
     // The file is read-only outside the editor; it is protected again after
     // the run exactly when it was protected before it.
-    const DWORD attributes = GetFileAttributesA(iniBytes.constData());
-    const bool wasReadOnly =
-        attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY);
-    if (wasReadOnly)
-        SetFileAttributesA(iniBytes.constData(), FILE_ATTRIBUTE_NORMAL);
+    const ReadOnlyLift lift(iniBytes);
     g_Ini.SetPath(iniBytes.constData());
-
-    int status = 0;
-    {
-        CSetUpDlg dlg;
-        if (!options.screenshots.isEmpty()) {
-            dlg.Create(nullptr);
-            status = SaveScreenshots(dlg, options.screenshots);
-        } else if (transcript::Active()) {
-            ScriptDriver driver(script);
-            dlg.Create(nullptr);
-            status = driver.Run(dlg);
-        } else {
-            dlg.DoModal();
-        }
-    }
-    if (wasReadOnly)
-        SetFileAttributesA(iniBytes.constData(), FILE_ATTRIBUTE_READONLY);
-    return status != 0 ? status : m_nExitStatus;
+    const int status = RunMainDialog(options, script);
+    return status != 0 ? status : (AnySaveFailed() ? 1 : 0);
 }

@@ -20,17 +20,13 @@ struct StartOptions {
 class CSetUpApp
 {
 public:
-    // Settings mode: the folder of Kestrel.ini, ending in the separator.
-    // Relocation mode: the first part of the argument.
+    // Relocation mode: the two parts of the argument (the settings mode keeps
+    // its folder in the workstation context).
     QString m_strAppDir;
-    QString m_strArgPart2; // relocation mode: second part of the argument
-    int m_bUseMultiCor = 0;
+    QString m_strArgPart2;
 
     // Runs the mode the options select; returns the process exit status.
     int InitInstance(const StartOptions& options);
-
-    // Exit status the settings mode ends with (1 after its own failure message).
-    int m_nExitStatus = 0;
 
 private:
     int RunSettingsMode(const StartOptions& options);

@@ -3,7 +3,8 @@
 
 #include "app/AboutDlg.h"
 #include "settings/SaveTransaction.h"
-#include "app/SetUpApp.h"
+#include "settings/SlotValues.h"
+#include "settings/Workstation.h"
 #include "pages/detectors/Detector.h"
 #include "ui/PageFactory.h"
 #include "ui/Controls.h"
@@ -79,8 +80,8 @@ void CSetUpDlg::contextMenuEvent(QContextMenuEvent* event)
 
 bool CSetUpDlg::OnInitDialog()
 {
-    theApp.m_bUseMultiCor = g_Ini.GetInt("Cor", "UseMultiCor", 0);
-    const bool multi = theApp.m_bUseMultiCor == 1;
+    SetMultiDetector(g_Ini.GetInt("Cor", "UseMultiCor", 0) == 1);
+    const bool multi = ThisWorkstation().multiDetector;
 
     int position = 0;
     m_tabCtrl->InsertItem(position++, QStringLiteral("Detector"));
@@ -148,7 +149,7 @@ void CSetUpDlg::OnSelchangeTab()
     if (m_pCurPage)
         m_pCurPage->hide();
     m_pCurPage = nullptr;
-    const bool multi = theApp.m_bUseMultiCor == 1;
+    const bool multi = ThisWorkstation().multiDetector;
     switch (m_tabCtrl->GetCurSel()) {
     case 0: m_pCurPage = m_pDetector; break;
     case 1: m_pCurPage = multi && m_pDetector2 ? m_pDetector2 : m_pGenerator; break;
@@ -187,29 +188,20 @@ CSetUpDlg::Snapshot CSetUpDlg::TakeSnapshot(int slot) const
             s.pixelSpacing = g_Ini.GetString("Cor", "PixelSpacing", "");
     }
     s.path = g_Ini.GetString("Cor", "Path", "C:\\Cor\\channel");
-    s.useDefectView = g_Ini.GetInt("Cor", "UseDefectView", 0);
-    s.crossDefectLevel = g_Ini.GetInt("Cor", "CrossDefectLeve", 3);
-    s.gain = g_Ini.GetString("Cor", "Gain", "Gain");
-    s.offset = g_Ini.GetString("Cor", "Offset", "Offset");
-    s.defectmap = g_Ini.GetString("Cor", "Defectmap", "Defectmap");
-    s.makeRawPath = g_Ini.GetString("Cor", "MakeRawPath", "C:\\origin.raw");
+    s.values = SlotValues::ReadFromCor();
     return s;
 }
 
 void CSetUpDlg::CopySlot(const char* section, const Snapshot& s) const
 {
-    g_Ini.WriteInt(section, "UseDefectView", s.useDefectView);
-    g_Ini.WriteInt(section, "CrossDefectLeve", s.crossDefectLevel);
+    s.values.WriteDefectView(section);
     g_Ini.WriteString(section, "Path", s.path);
-    g_Ini.WriteString(section, "Gain", s.gain);
-    g_Ini.WriteString(section, "Offset", s.offset);
-    g_Ini.WriteString(section, "Defectmap", s.defectmap);
-    g_Ini.WriteString(section, "MakeRawPath", s.makeRawPath);
+    s.values.WriteFiles(section);
 }
 
 void CSetUpDlg::SaveAll()
 {
-    const bool multi = theApp.m_bUseMultiCor == 1;
+    const bool multi = ThisWorkstation().multiDetector;
     // Both detector pages write their common values into [Cor]; each slot's
     // own values are taken right after its page has saved.
     std::optional<Snapshot> first, second;
@@ -254,14 +246,8 @@ void CSetUpDlg::CopySnapshots(const std::optional<Snapshot>& first,
         if (slot.snapshot)
             CopySlot(slot.section, *slot.snapshot);
     }
-    for (const auto& slot : copies) {
-        if (slot.deviceId == 8)
-            g_Ini.WriteString(slot.section, "Path", g_Ini.GetString("DetectorVatech", "LibPath", ""));
-        else if (slot.deviceId == 3)
-            g_Ini.WriteInt(slot.section, "DetType", g_Ini.GetInt("DetectorDRTech", "DevType", 0));
-        else if (slot.deviceId == 13)
-            g_Ini.WriteInt(slot.section, "DetType", g_Ini.GetInt("DetDrtech", "DetType", 0));
-    }
+    for (const auto& slot : copies)
+        WriteFamilyKeys(slot.section, slot.deviceId);
     g_Ini.WriteInt("SYSTEM", "Modality Mode", 2);
 }
 

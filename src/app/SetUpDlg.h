@@ -5,6 +5,7 @@
 // values between [Cor], [Cor1] and [Cor2].
 #include "ui/Dialog.h"
 #include "app/ScriptDriver.h"
+#include "settings/SlotValues.h"
 
 #include <QByteArray>
 
@@ -52,9 +53,7 @@ private:
     struct Snapshot {
         QByteArray pixelSpacing;
         QByteArray path;
-        int useDefectView = 0;
-        int crossDefectLevel = 3;
-        QByteArray gain, offset, defectmap, makeRawPath;
+        SlotValues values;
     };
     CDetector* CreateDetector(int deviceId, int slot, int slotPosition);
     void PlacePage(QWidget* page, bool show);

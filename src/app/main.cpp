@@ -3,11 +3,14 @@
 #include "ui/Transcript.h"
 
 #include <QApplication>
+#include <QCommandLineOption>
+#include <QCommandLineParser>
 #include <QIcon>
 
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
+#include <optional>
+#include <vector>
 
 namespace {
 
@@ -30,73 +33,151 @@ const char kUsage[] =
     "  --help            show this text\n"
     "  --version         show the version\n";
 
-int Refuse(const char* what)
+int Refuse(const QString& what)
 {
-    std::fprintf(stderr, "kestrel-setup: %s\n\n%s", what, kUsage);
+    std::fprintf(stderr, "kestrel-setup: %s\n\n%s", qPrintable(what), kUsage);
     return 2;
+}
+
+// The options, and what is said when one that takes a value comes last.
+struct Option {
+    QCommandLineOption option;
+    const char* missingValue;
+};
+
+const std::vector<Option>& Options()
+{
+    static const std::vector<Option> options = {
+        {QCommandLineOption(QStringLiteral("dir"), {}, QStringLiteral("FOLDER")),
+         "--dir needs a folder"},
+        {QCommandLineOption(QStringLiteral("script"), {}, QStringLiteral("FILE")),
+         "--script needs a file"},
+        {QCommandLineOption(QStringLiteral("database"), {}, QStringLiteral("PATH")),
+         "--database needs a path"},
+        {QCommandLineOption(QStringLiteral("screenshots"), {}, QStringLiteral("DIR")),
+         "--screenshots needs a folder"},
+        {QCommandLineOption(QStringLiteral("headless")), nullptr},
+        {QCommandLineOption(QStringLiteral("dry-run")), nullptr},
+        {QCommandLineOption(QStringLiteral("restore")), nullptr},
+        // "--restore N" reaches the parser as --restore --restore-number N.
+        {QCommandLineOption(QStringLiteral("restore-number"), {}, QStringLiteral("N")), nullptr},
+    };
+    return options;
+}
+
+const Option* Find(const QString& arg)
+{
+    for (const Option& o : Options()) {
+        if (arg == QLatin1String("--") + o.option.names().first())
+            return &o;
+    }
+    return nullptr;
+}
+
+bool StartsWithDigit(const QString& arg)
+{
+    return !arg.isEmpty() && arg.at(0) >= QLatin1Char('0') && arg.at(0) <= QLatin1Char('9');
+}
+
+// As the number was always read: decimal digits to the end, at least 1.
+bool IsBackupNumber(const QString& arg)
+{
+    const QByteArray bytes = arg.toLocal8Bit();
+    char* end = nullptr;
+    return std::strtol(bytes.constData(), &end, 10) >= 1 && !*end;
+}
+
+// What the parser does not know of the workstation's command line is settled
+// here, argument by argument: --help and --version end the reading, a switch
+// of one dash or a slash selects nothing, an option's value is whatever
+// follows it, and --restore takes a number only when one follows. The first
+// fault in argument order is refused. Returns the arguments for the parser.
+// *argumentAt: where the plain argument stands (0: none).
+std::optional<QStringList> Prepare(const QStringList& args, int* exitStatus, int* argumentAt)
+{
+    QStringList out{args.value(0)};
+    *argumentAt = 0;
+    for (int i = 1; i < args.size(); ++i) {
+        const QString& a = args[i];
+        if (a == QLatin1String("--help") || a == QLatin1String("-h")) {
+            std::fputs(kUsage, stdout);
+            *exitStatus = 0;
+            return std::nullopt;
+        }
+        if (a == QLatin1String("--version")) {
+            std::printf("kestrel-setup %s\n", KESTREL_VERSION);
+            *exitStatus = 0;
+            return std::nullopt;
+        }
+        if (a == QLatin1String("--restore-number")) {
+            *exitStatus = Refuse(QStringLiteral("unknown option ") + a);
+            return std::nullopt;
+        }
+        if (const Option* o = Find(a)) {
+            if (!o->missingValue) {
+                out << a;
+            } else if (i + 1 < args.size()) {
+                out << a + QLatin1Char('=') + args[++i]; // taken as it is, dashes and all
+            } else {
+                *exitStatus = Refuse(QLatin1String(o->missingValue));
+                return std::nullopt;
+            }
+            if (a == QLatin1String("--restore") && StartsWithDigit(args.value(i + 1))) {
+                if (!IsBackupNumber(args[++i])) {
+                    *exitStatus = Refuse(QStringLiteral("--restore takes the number of a backup"));
+                    return std::nullopt;
+                }
+                out << QStringLiteral("--restore-number=") + args[i];
+            }
+        } else if (a.startsWith(QLatin1String("--"))) {
+            *exitStatus = Refuse(QStringLiteral("unknown option ") + a);
+            return std::nullopt;
+        } else if (a.startsWith(QLatin1Char('-')) || a.startsWith(QLatin1Char('/'))) {
+            // A switch in the framework's sense selects nothing.
+        } else if (*argumentAt) {
+            *exitStatus = Refuse(QStringLiteral("only one plain argument is taken"));
+            return std::nullopt;
+        } else {
+            out << a;
+            *argumentAt = i;
+        }
+    }
+    return out;
 }
 
 } // namespace
 
 int main(int argc, char** argv)
 {
+    QStringList args;
+    for (int i = 0; i < argc; ++i)
+        args << QString::fromLocal8Bit(argv[i]);
+    int status = 0;
+    int argumentAt = 0;
+    const std::optional<QStringList> prepared = Prepare(args, &status, &argumentAt);
+    if (!prepared)
+        return status;
+    QCommandLineParser parser;
+    for (const Option& o : Options())
+        parser.addOption(o.option);
+    parser.parse(*prepared); // every option and value was checked above
+
     StartOptions options;
-    bool haveArgument = false;
-    for (int i = 1; i < argc; ++i) {
-        const char* a = argv[i];
-        auto value = [&](QString* out) {
-            if (i + 1 >= argc)
-                return false;
-            *out = QString::fromLocal8Bit(argv[++i]);
-            return true;
-        };
-        if (!std::strcmp(a, "--help") || !std::strcmp(a, "-h")) {
-            std::fputs(kUsage, stdout);
-            return 0;
-        }
-        if (!std::strcmp(a, "--version")) {
-            std::printf("kestrel-setup %s\n", KESTREL_VERSION);
-            return 0;
-        }
-        if (!std::strcmp(a, "--dir")) {
-            if (!value(&options.dir))
-                return Refuse("--dir needs a folder");
-        } else if (!std::strcmp(a, "--script")) {
-            if (!value(&options.scriptFile))
-                return Refuse("--script needs a file");
-        } else if (!std::strcmp(a, "--database")) {
-            if (!value(&options.database))
-                return Refuse("--database needs a path");
-        } else if (!std::strcmp(a, "--screenshots")) {
-            if (!value(&options.screenshots))
-                return Refuse("--screenshots needs a folder");
-        } else if (!std::strcmp(a, "--headless")) {
-            options.headless = true;
-        } else if (!std::strcmp(a, "--dry-run")) {
-            options.dryRun = true;
-        } else if (!std::strcmp(a, "--restore")) {
-            options.restore = true;
-            if (i + 1 < argc && argv[i + 1][0] >= '0' && argv[i + 1][0] <= '9') {
-                char* end = nullptr;
-                options.restoreIndex = int(std::strtol(argv[++i], &end, 10));
-                if (*end || options.restoreIndex < 1)
-                    return Refuse("--restore takes the number of a backup");
-            }
-        } else if (!std::strncmp(a, "--", 2)) {
-            return Refuse((std::string("unknown option ") + a).c_str());
-        } else if (a[0] == '-' || a[0] == '/') {
-            // A switch in the framework's sense selects nothing.
-        } else if (!haveArgument) {
-            options.argument = QByteArray(a);
-            haveArgument = true;
-        } else {
-            return Refuse("only one plain argument is taken");
-        }
-    }
+    options.dir = parser.value(QStringLiteral("dir"));
+    options.scriptFile = parser.value(QStringLiteral("script"));
+    options.database = parser.value(QStringLiteral("database"));
+    options.screenshots = parser.value(QStringLiteral("screenshots"));
+    options.headless = parser.isSet(QStringLiteral("headless"));
+    options.dryRun = parser.isSet(QStringLiteral("dry-run"));
+    options.restore = parser.isSet(QStringLiteral("restore"));
+    options.restoreIndex = parser.value(QStringLiteral("restore-number")).toInt();
+    // The argument's bytes as given: its drive parts are read in the code page.
+    if (argumentAt)
+        options.argument = QByteArray(argv[argumentAt]);
     if (options.restore && !options.argument.isEmpty())
-        return Refuse("--restore takes the number of a backup");
+        return Refuse(QStringLiteral("--restore takes the number of a backup"));
     if (!options.database.isEmpty() && options.argument.isEmpty())
-        return Refuse("--database is for the relocation mode");
+        return Refuse(QStringLiteral("--database is for the relocation mode"));
 
     const bool noScreen = options.headless || options.restore || !options.scriptFile.isEmpty();
     if (noScreen && !qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))

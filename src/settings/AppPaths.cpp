@@ -1,9 +1,6 @@
 #include "settings/AppPaths.h"
 
-#include "app/SetUpApp.h"
-
 #include <QDir>
-#include <QFile>
 
 QString FindNoCase(const QString& dir, const QString& fileName)
 {
@@ -17,7 +14,3 @@ QString FindNoCase(const QString& dir, const QString& fileName)
     }
     return folder.filePath(fileName);
 }
-
-QString AppFilePath(const QString& fileName) { return FindNoCase(theApp.m_strAppDir, fileName); }
-
-QByteArray AppFilePathBytes(const QString& fileName) { return QFile::encodeName(AppFilePath(fileName)); }

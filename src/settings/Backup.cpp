@@ -1,7 +1,7 @@
 #include "settings/Backup.h"
 
 #include "settings/AppPaths.h"
-#include "ini/FileAttributes.h"
+#include "ini/ReadOnlyLift.h"
 #include "ini/ProfileFile.h"
 
 #include <QDir>
@@ -60,15 +60,9 @@ void Prune(const QString& folder, const QString& fileName)
 QString PutBack(const QString& target, const QByteArray& bytes)
 {
     const QByteArray path = QFile::encodeName(target);
-    const DWORD attributes = GetFileAttributesA(path.constData());
-    const bool readOnly =
-        attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY);
-    if (readOnly)
-        SetFileAttributesA(path.constData(), FILE_ATTRIBUTE_NORMAL);
+    const ReadOnlyLift lift(path);
     const std::string reason =
         profile::detail::ReplaceFile(path.toStdString(), bytes.toStdString());
-    if (readOnly)
-        SetFileAttributesA(path.constData(), FILE_ATTRIBUTE_READONLY);
     return QString::fromLocal8Bit(reason.c_str());
 }
 

@@ -1,10 +1,10 @@
 #include "settings/SaveTransaction.h"
 
 #include "settings/Backup.h"
-#include "app/SetUpApp.h"
+#include "settings/Workstation.h"
 #include "ui/MessageBox.h"
 #include "ini/Profile.h"
-#include "app/ScriptDriver.h"
+#include "ui/RunMode.h"
 #include "ui/Transcript.h"
 
 #include <QDir>
@@ -16,6 +16,8 @@
 
 namespace {
 
+bool g_saveFailed = false;
+
 QString Local(const std::string& text)
 {
     return QString::fromLocal8Bit(text.c_str());
@@ -26,7 +28,7 @@ QString Local(const std::string& text)
 QString ShownName(const std::string& path)
 {
     const QFileInfo info(QFile::decodeName(path.c_str()));
-    const QString folder = QDir(theApp.m_strAppDir).canonicalPath();
+    const QString folder = QDir(ThisWorkstation().folder).canonicalPath();
     if (!folder.isEmpty() && QDir(info.absolutePath()).canonicalPath() == folder)
         return info.fileName();
     return info.filePath();
@@ -68,13 +70,17 @@ void KeepBackups(QWidget* parent)
 
 } // namespace
 
+bool AnySaveFailed() { return g_saveFailed; }
+
+void ClearSaveFailures() { g_saveFailed = false; }
+
 bool RunSaveTransaction(const std::function<void()>& writes, QWidget* parent)
 {
     profile::BeginTransaction();
     writes();
     // A script stopped by an error presses nothing: what its last action
     // would have written is dropped.
-    if (ScriptDriver* driver = ScriptDriver::Current(); driver && driver->Aborted()) {
+    if (ui::RunMode* mode = ui::ActiveRunMode(); mode && mode->Aborted()) {
         profile::RollbackTransaction();
         return false;
     }
@@ -87,7 +93,7 @@ bool RunSaveTransaction(const std::function<void()>& writes, QWidget* parent)
         AfxMessageBox(
             QStringLiteral("Could not save %1: %2").arg(Local(failure.path), Local(failure.reason)),
             parent);
-        theApp.m_nExitStatus = 1;
+        g_saveFailed = true;
         failed.insert(failure.path);
     }
     if (profile::DryRun() || transcript::Active())

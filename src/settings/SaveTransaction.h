@@ -16,3 +16,7 @@ class QWidget;
 
 // Returns true when every file was written.
 bool RunSaveTransaction(const std::function<void()>& writes, QWidget* parent = nullptr);
+
+// True once a save of this run left a file unwritten: the run ends with 1.
+bool AnySaveFailed();
+void ClearSaveFailures();

@@ -3,7 +3,7 @@
 #include "ini/CodePage.h"
 #include "ui/Controls.h"
 #include "ui/MessageBox.h"
-#include "app/ScriptDriver.h"
+#include "ui/RunMode.h"
 #include "ui/Transcript.h"
 
 #include <QCheckBox>
@@ -56,9 +56,9 @@ bool CDialog::Create(QWidget* parent)
     IndexControls();
     m_created = true;
     // Buttons 1 and 2 are the dialog's own OK and Cancel.
-    if (auto* ok = qobject_cast<QAbstractButton*>(GetDlgItem(1)))
+    if (auto* ok = qobject_cast<QAbstractButton*>(FindDlgItem(1)))
         connect(ok, &QAbstractButton::clicked, this, [this] { OnOK(); });
-    if (auto* cancel = qobject_cast<QAbstractButton*>(GetDlgItem(2)))
+    if (auto* cancel = qobject_cast<QAbstractButton*>(FindDlgItem(2)))
         connect(cancel, &QAbstractButton::clicked, this, [this] { OnCancel(); });
     OnInitDialog();
     return true;
@@ -102,6 +102,16 @@ int CDialog::CtrlId(const QWidget* w)
 }
 
 QWidget* CDialog::GetDlgItem(int id) const
+{
+    QWidget* w = FindDlgItem(id);
+    if (!w) {
+        ++m_unknownIdLookups;
+        Q_ASSERT_X(w, "CDialog::GetDlgItem", qPrintable(QStringLiteral("no control %1").arg(id)));
+    }
+    return w;
+}
+
+QWidget* CDialog::FindDlgItem(int id) const
 {
     const auto it = m_controls.find(id);
     return it == m_controls.end() ? nullptr : it->second;
@@ -289,14 +299,14 @@ int CDialog::GetCount(int id) const
     return 0;
 }
 
-void CDialog::SetItemData(int id, int index, qintptr data)
+void CDialog::SetItemData(int id, int index, qintptr value)
 {
     QWidget* w = GetDlgItem(id);
     if (auto* c = qobject_cast<QComboBox*>(w))
-        c->setItemData(index, QVariant::fromValue<qlonglong>(data));
+        c->setItemData(index, QVariant::fromValue<qlonglong>(value));
     else if (auto* l = qobject_cast<QListWidget*>(w)) {
         if (QListWidgetItem* item = l->item(index))
-            item->setData(Qt::UserRole, QVariant::fromValue<qlonglong>(data));
+            item->setData(Qt::UserRole, QVariant::fromValue<qlonglong>(value));
     }
 }
 
@@ -398,65 +408,14 @@ void CDialog::OnDeltaPos(int id, std::function<void(int)> handler)
         connect(u, &CUpDownCtrl::deltaPos, this, [handler](int delta) { handler(delta); });
 }
 
-QString CDialog::KindOf(const QWidget* w)
-{
-    if (qobject_cast<const CUpDownCtrl*>(w))
-        return QStringLiteral("updown");
-    if (qobject_cast<const CIPAddressCtrl*>(w))
-        return QStringLiteral("ip");
-    if (qobject_cast<const QRadioButton*>(w))
-        return QStringLiteral("radio");
-    if (qobject_cast<const QCheckBox*>(w))
-        return QStringLiteral("check");
-    if (qobject_cast<const QAbstractButton*>(w))
-        return QStringLiteral("button");
-    if (qobject_cast<const QComboBox*>(w))
-        return QStringLiteral("combo");
-    if (qobject_cast<const QListWidget*>(w))
-        return QStringLiteral("list");
-    if (qobject_cast<const QLineEdit*>(w) || qobject_cast<const QPlainTextEdit*>(w) ||
-        qobject_cast<const QTextEdit*>(w))
-        return QStringLiteral("edit");
-    if (qobject_cast<const QGroupBox*>(w))
-        return QStringLiteral("group");
-    if (qobject_cast<const QProgressBar*>(w))
-        return QStringLiteral("progress");
-    return QStringLiteral("label");
-}
-
-QString CDialog::DumpLine(int id) const
-{
-    QWidget* w = GetDlgItem(id);
-    const QString kind = KindOf(w);
-    QStringList items;
-    if (kind == QLatin1String("combo") || kind == QLatin1String("list")) {
-        for (int i = 0; i < GetCount(id); ++i)
-            items << QLatin1Char('"') + transcript::Escape(GetLBText(id, i)) + QLatin1Char('"');
-    }
-    const bool list = kind == QLatin1String("combo") || kind == QLatin1String("list");
-    QByteArray text = GetDlgItemText(id);
-    if (kind == QLatin1String("updown") || kind == QLatin1String("progress"))
-        text.clear();
-    return QStringLiteral(
-               "control %1 %2 visible=%3 enabled=%4 checked=%5 sel=%6 text=\"%7\" items=[%8]")
-        .arg(id)
-        .arg(kind)
-        .arg(IsDlgItemVisible(id) ? 1 : 0)
-        .arg(IsDlgItemEnabled(id) ? 1 : 0)
-        .arg(IsDlgButtonChecked(id))
-        .arg(list ? GetCurSel(id) : -1)
-        .arg(transcript::Escape(text))
-        .arg(items.join(QLatin1Char(',')));
-}
-
 int CDialog::DoModal(QWidget* owner)
 {
     if (!Create(nullptr))
         return IDCANCEL;
     m_modalResult = 0;
     m_modalRunning = true;
-    if (ScriptDriver* driver = ScriptDriver::Current()) {
-        const int result = driver->RunModal(*this);
+    if (ui::RunMode* mode = ui::ActiveRunMode()) {
+        const int result = mode->RunModal(*this);
         m_modalRunning = false;
         return result;
     }

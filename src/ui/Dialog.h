@@ -47,7 +47,12 @@ public:
     virtual void OnCancel() { EndDialog(2); }
 
     // --- controls by id ---------------------------------------------------
+    // An id the template lacks is a programming error: asserted in debug
+    // builds, and counted for the tests of every page.
     QWidget* GetDlgItem(int id) const;
+    // Null for an id the template lacks: for ids from outside, as scripts give.
+    QWidget* FindDlgItem(int id) const;
+    int UnknownIdLookups() const { return m_unknownIdLookups; }
     std::vector<int> ControlIds() const; // increasing
     static int CtrlId(const QWidget* w);
 
@@ -76,7 +81,7 @@ public:
     int AddString(int id, const char* text) { return AddString(id, QByteArray(text)); }
     void ResetContent(int id);
     int GetCount(int id) const;
-    void SetItemData(int id, int index, qintptr data);
+    void SetItemData(int id, int index, qintptr value);
     qintptr GetItemData(int id, int index) const;
     void SetCurSel(int id, int index); // -1 clears the selection
     int GetCurSel(int id) const;       // -1 when none
@@ -91,10 +96,6 @@ public:
     void OnEditChange(int id, std::function<void()> handler);
     // The handler gets the proposed change; the notification counts as handled.
     void OnDeltaPos(int id, std::function<void(int delta)> handler);
-
-    // Scripted-mode access (the same paths a user's action takes).
-    static QString KindOf(const QWidget* w);
-    QString DumpLine(int id) const;
 
 protected:
     // Derived classes set up their template here (m_ui->setupUi(this)).
@@ -111,5 +112,6 @@ private:
     int m_modalResult = 0;
     QDialog* m_modalHost = nullptr;
     std::map<int, QWidget*> m_controls;
+    mutable int m_unknownIdLookups = 0;
     bool m_settingSelection = false;
 };

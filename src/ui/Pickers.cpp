@@ -1,6 +1,6 @@
 #include "ui/Pickers.h"
 
-#include "app/ScriptDriver.h"
+#include "ui/RunMode.h"
 #include "ui/Transcript.h"
 
 #include <QFileDialog>
@@ -12,8 +12,8 @@ bool ScriptedAnswer(const char* kind, const QString& start, QString* chosen)
 {
     transcript::Line(QStringLiteral("picker: %1 start=\"%2\"")
                          .arg(QLatin1String(kind), transcript::Escape(start)));
-    ScriptDriver* driver = ScriptDriver::Current();
-    return driver && driver->TakePickerAnswer(chosen);
+    ui::RunMode* mode = ui::ActiveRunMode();
+    return mode && mode->TakePickerAnswer(chosen);
 }
 
 // "XIS data File (*.his)|*.his|" -> "XIS data File (*.his)"

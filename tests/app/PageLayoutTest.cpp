@@ -8,6 +8,7 @@
 #include "pages/detectors/DlgSelDet.h"
 #include "ui/Controls.h"
 #include "ui/PageFactory.h"
+#include "settings/Workstation.h"
 
 #include <QAbstractScrollArea>
 #include <QAbstractSpinBox>
@@ -168,15 +169,18 @@ class AppDirScope
 {
 public:
     explicit AppDirScope(const Workstation& ws)
-        : m_previous(std::exchange(theApp.m_strAppDir, ws.Dir() + QLatin1Char('/')))
+        : m_previous(ThisWorkstation())
     {
+        WorkstationContext context = m_previous;
+        context.folder = ws.Dir() + QLatin1Char('/');
+        SetWorkstation(context);
     }
-    ~AppDirScope() { theApp.m_strAppDir = m_previous; }
+    ~AppDirScope() { SetWorkstation(m_previous); }
     AppDirScope(const AppDirScope&) = delete;
     AppDirScope& operator=(const AppDirScope&) = delete;
 
 private:
-    QString m_previous;
+    WorkstationContext m_previous;
 };
 
 // The page area of the main dialog at its default size.
@@ -350,9 +354,33 @@ TEST_P(PageLayout, FitsThePageAreaWithoutOverlapOrCutText)
                                   << ws.Read(QStringLiteral("Kestrel.ini")).toStdString();
 }
 
+// Every id a page asks for while it loads, follows clicks on its boxes and
+// radios, and saves, is one its template has: any other is a fault in the page.
+TEST_P(PageLayout, AsksOnlyForControlsItsTemplateHas)
+{
+    const PageCase& c = GetParam();
+    Workstation ws;
+    ws.WriteIni(Settings(c));
+    DirectPageScope scope(ws, c.slotPosition != 0, c.slotPosition);
+    AppDirScope appDir(ws);
+    std::unique_ptr<CDialog> page(CreatePageByName(
+        c.className, nullptr, PageContext{c.deviceId, c.slotPosition, c.slotIndex}));
+    ASSERT_TRUE(page) << c.className;
+    for (int id : page->ControlIds()) {
+        auto* box = qobject_cast<QAbstractButton*>(page->GetDlgItem(id));
+        // "Use Different Detector" runs the selection dialog.
+        const bool opensDialog = std::string(c.className) == "CDlgSystem" && id == 1007;
+        if (box && box->isCheckable() && box->isVisibleTo(page.get()) && box->isEnabled() &&
+            !opensDialog)
+            box->click();
+    }
+    page->OnOK();
+    EXPECT_EQ(page->UnknownIdLookups(), 0) << c.name;
+}
+
 INSTANTIATE_TEST_SUITE_P(EveryPage, PageLayout, ::testing::ValuesIn(kPages),
-                         [](const ::testing::TestParamInfo<PageCase>& info) {
-                             std::string name = info.param.name;
+                         [](const ::testing::TestParamInfo<PageCase>& tested) {
+                             std::string name = tested.param.name;
                              for (char& ch : name) {
                                  if (!std::isalnum(static_cast<unsigned char>(ch)))
                                      ch = '_';
@@ -390,5 +418,6 @@ TEST(ModalDialogLayout, FitsTheWindowItOpensWith)
         const QStringList faults = LayoutFaults(dlg);
         EXPECT_TRUE(faults.isEmpty()) << dlg->windowTitle().toStdString() << ":\n"
                                       << Report(faults);
+        EXPECT_EQ(dlg->UnknownIdLookups(), 0) << dlg->windowTitle().toStdString();
     }
 }

@@ -2,7 +2,7 @@
 // that writes nothing, and the backups taken before a file is replaced.
 #include "settings/Backup.h"
 #include "settings/SaveTransaction.h"
-#include "app/SetUpApp.h"
+#include "settings/Workstation.h"
 #include "ini/FileAttributes.h"
 #include "ini/Profile.h"
 #include "ui/Transcript.h"
@@ -23,8 +23,10 @@ class SaveTest : public ::testing::Test
 protected:
     SaveTest()
     {
-        theApp.m_strAppDir = ws.Dir() + QLatin1Char('/');
-        theApp.m_nExitStatus = 0;
+        WorkstationContext context;
+        context.folder = ws.Dir() + QLatin1Char('/');
+        SetWorkstation(context);
+        ClearSaveFailures();
         fileattr::ResetWritten();
     }
     ~SaveTest() override { profile::SetDryRun(false); }
@@ -221,7 +223,7 @@ TEST_F(SaveTest, BackupThatCannotBeWrittenIsToldAndTheSaveGoesOn)
                              "it is saved without a backup.")
                   .arg(ws.Path("Kestrel.ini")));
     EXPECT_EQ(ws.Value("Cor", "Width"), "1");
-    EXPECT_EQ(theApp.m_nExitStatus, 0);
+    EXPECT_FALSE(AnySaveFailed());
 }
 
 } // namespace

@@ -4,11 +4,11 @@
 
 #include <QDir>
 
-#include "app/SetUpApp.h"
 #include "ini/CodePage.h"
 #include "pages/Veterinary.h"
 #include "settings/Ini.h"
 #include "settings/IniKeys.h"
+#include "settings/Workstation.h"
 #include "ui/MessageBox.h"
 
 // The controls and section of one detector column.
@@ -101,7 +101,7 @@ void FillList(CDialog& page, int list, const Entry* first, const Entry* last)
 // The application folder followed by Careray, with one separator between.
 QByteArray DefaultWorkFolder()
 {
-    QString dir = QDir::toNativeSeparators(theApp.m_strAppDir);
+    QString dir = QDir::toNativeSeparators(ThisWorkstation().folder);
     if (!dir.isEmpty() && !dir.endsWith(QDir::separator()))
         dir += QDir::separator();
     return ToCodePage(dir + QStringLiteral("Careray"));

@@ -1,7 +1,7 @@
 #include "pages/detectors/DetectorDrtech.h"
 #include "ui_DetectorDrtech.h"
 
-#include "app/SetUpApp.h"
+#include "settings/Workstation.h"
 #include "pages/detectors/SizeStepping.h"
 #include "settings/Ini.h"
 #include "settings/IniKeys.h"
@@ -22,7 +22,7 @@ enum : int {
 
 bool MultiDetector()
 {
-    return theApp.m_bUseMultiCor == 1;
+    return ThisWorkstation().multiDetector;
 }
 
 } // namespace

@@ -1,12 +1,12 @@
 #include "pages/detectors/DetectorDrtech1.h"
 #include "ui_DetectorDrtech1.h"
 
-#include "app/SetUpApp.h"
 #include "pages/Veterinary.h"
 #include "pages/detectors/DrtechSwitches.h"
 #include "pages/detectors/SizeStepping.h"
 #include "settings/Ini.h"
 #include "settings/IniKeys.h"
+#include "settings/Workstation.h"
 #include "ui/MessageBox.h"
 
 namespace {
@@ -65,7 +65,7 @@ Model LookUpModel(int type, int deviceId, QWidget* parent)
 
 bool MultiDetector()
 {
-    return theApp.m_bUseMultiCor == 1;
+    return ThisWorkstation().multiDetector;
 }
 
 } // namespace

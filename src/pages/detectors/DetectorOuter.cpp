@@ -5,11 +5,11 @@
 #include <iterator>
 #include <utility>
 
-#include "app/SetUpApp.h"
 #include "pages/Veterinary.h"
 #include "pages/detectors/Margins.h"
 #include "settings/Ini.h"
 #include "settings/IniKeys.h"
+#include "settings/Workstation.h"
 
 enum class OuterExtras {
     None,
@@ -235,7 +235,7 @@ void CDetectorOuter::OnOK()
         if (family->extras == OuterExtras::DetectorTypes)
             g_Ini.WriteInt(kControlPanel, kUseModeAed, 1);
     }
-    if (theApp.m_bUseMultiCor == 1) {
+    if (ThisWorkstation().multiDetector) {
         g_Ini.WriteInt(kSystem, kModalityMode, 2);
         if (family && family->extras == OuterExtras::TetdLists)
             g_Ini.WriteInt(family->section, "DETECTOR_COUNT", 1);

@@ -3,12 +3,11 @@
 
 #include <algorithm>
 
-#include "app/SetUpApp.h"
 #include "ini/CodePage.h"
 #include "pages/detectors/SizeStepping.h"
-#include "settings/AppPaths.h"
 #include "settings/Ini.h"
 #include "settings/IniKeys.h"
+#include "settings/Workstation.h"
 #include "ui/FolderPicker.h"
 
 namespace {
@@ -29,7 +28,7 @@ constexpr int kMaxSize = 3072;
 
 QByteArray VendorFile()
 {
-    return AppFilePathBytes(QStringLiteral("FPDOpr.INI"));
+    return ThisWorkstation().FilePathBytes(QStringLiteral("FPDOpr.INI"));
 }
 
 int FitSize(qint64 size)
@@ -105,7 +104,7 @@ void CDetectorTetd::OnBrowse()
 void CDetectorTetd::OnOK()
 {
     // With two detectors this page keeps its hands off both files.
-    if (theApp.m_bUseMultiCor == 1)
+    if (ThisWorkstation().multiDetector)
         return;
     const CIni vendor(VendorFile().constData());
     vendor.WriteString("COMMON", "CONFDIR", GetDlgItemText(kConfigFolder));

@@ -1,9 +1,9 @@
 #include "pages/detectors/DetectorTrixell.h"
 #include "ui_DetectorTrixell.h"
 
-#include "app/SetUpApp.h"
 #include "settings/Ini.h"
 #include "settings/IniKeys.h"
+#include "settings/Workstation.h"
 #include "ui/PortLists.h"
 
 namespace {
@@ -47,7 +47,7 @@ bool CDetectorTrixell::OnInitDialog()
     SelectComPort(*this, kStandPort, g_Ini.GetInt(kPortSection, kStandPortKey, 1));
     SelectComPort(*this, kTablePort, g_Ini.GetInt(kPortSection, kTablePortKey, 1));
     LoadModality();
-    if (theApp.m_bUseMultiCor == 1) {
+    if (ThisWorkstation().multiDetector) {
         for (int id : {Modality().stand, Modality().table, Modality().both})
             ShowDlgItem(id, false);
     }

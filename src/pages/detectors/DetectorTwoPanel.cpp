@@ -1,7 +1,6 @@
 #include "pages/detectors/DetectorTwoPanel.h"
 
-#include "settings/AppPaths.h"
-#include "ini/FileAttributes.h"
+#include "settings/Workstation.h"
 
 namespace {
 
@@ -12,18 +11,10 @@ constexpr int kPanelIds[2][4] = {{kWidthA, kHeightA, kCutXA, kCutYA},
 
 } // namespace
 
-MainIniSave::MainIniSave() : m_path(CDetectorTwoPanel::MainIniPath()), m_ini(m_path.constData())
+MainIniSave::MainIniSave()
+    : m_path(CDetectorTwoPanel::MainIniPath()), m_ini(m_path.constData()),
+      m_lift(m_path, ReadOnlyLift::After::Protect)
 {
-    const DWORD attributes = GetFileAttributesA(m_path.constData());
-    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY))
-        SetFileAttributesA(m_path.constData(), FILE_ATTRIBUTE_NORMAL);
-}
-
-MainIniSave::~MainIniSave()
-{
-    const DWORD attributes = GetFileAttributesA(m_path.constData());
-    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_NORMAL))
-        SetFileAttributesA(m_path.constData(), FILE_ATTRIBUTE_READONLY);
 }
 
 CDetectorTwoPanel::CDetectorTwoPanel(int templateId, const PageContext& context)
@@ -33,7 +24,7 @@ CDetectorTwoPanel::CDetectorTwoPanel(int templateId, const PageContext& context)
 
 QByteArray CDetectorTwoPanel::MainIniPath()
 {
-    return AppFilePathBytes(QStringLiteral("Kestrel.ini"));
+    return ThisWorkstation().FilePathBytes(QStringLiteral("Kestrel.ini"));
 }
 
 void CDetectorTwoPanel::OnModalityButton(int mode)

@@ -5,6 +5,7 @@
 // Perkin and Konica. They keep their values in the main INI file through a
 // store of their own, and lift its read-only attribute around their save.
 #include "pages/detectors/Detector.h"
+#include "ini/ReadOnlyLift.h"
 #include "settings/Ini.h"
 
 #include <QByteArray>
@@ -18,15 +19,13 @@ class MainIniSave
 {
 public:
     MainIniSave();
-    ~MainIniSave();
-    MainIniSave(const MainIniSave&) = delete;
-    MainIniSave& operator=(const MainIniSave&) = delete;
 
     const CIni& Ini() const { return m_ini; }
 
 private:
     QByteArray m_path;
     CIni m_ini;
+    ReadOnlyLift m_lift; // after m_ini: protects the file before the store goes
 };
 
 // Ids every two-panel template shares.

@@ -3,13 +3,13 @@
 
 #include <QFileInfo>
 
-#include "app/SetUpApp.h"
 #include "ini/CodePage.h"
 #include "pages/Veterinary.h"
 #include "pages/detectors/SizeStepping.h"
 #include "settings/AppPaths.h"
 #include "settings/Ini.h"
 #include "settings/IniKeys.h"
+#include "settings/Workstation.h"
 #include "ui/FolderPicker.h"
 #include "ui/MessageBox.h"
 
@@ -211,7 +211,7 @@ void CDetectorVadav::WriteImageSize(const char* section) const
 
 void CDetectorVadav::OnOK()
 {
-    if (theApp.m_bUseMultiCor == 1)
+    if (ThisWorkstation().multiDetector)
         SaveMulti();
     else
         SaveSingle();

@@ -1,6 +1,8 @@
 #include "pages/generator/Generator.h"
 #include "ui_Generator.h"
 
+#include <QComboBox>
+
 #include <cstdlib>
 
 #include "pages/Veterinary.h"
@@ -57,7 +59,7 @@ bool CGenerator::OnInitDialog()
         FillComPorts(*this, id);
     // Lists start without a selection, as on the workstation.
     for (int id : ControlIds()) {
-        if (KindOf(GetDlgItem(id)) == QLatin1String("combo"))
+        if (qobject_cast<QComboBox*>(GetDlgItem(id)))
             SetCurSel(id, -1);
     }
     for (int id : kHiddenAtStart)

@@ -4,7 +4,6 @@
 #include <QDir>
 #include <QFile>
 
-#include "app/SetUpApp.h"
 #include "ini/CodePage.h"
 #include "pages/Veterinary.h"
 #include "pages/detectors/DlgSelDet.h"
@@ -12,6 +11,7 @@
 #include "settings/Ini.h"
 #include "settings/IniKeys.h"
 #include "settings/SaveTransaction.h"
+#include "settings/Workstation.h"
 #include "ui/FolderPicker.h"
 #include "ui/MessageBox.h"
 #include "ui/PageFactory.h"
@@ -79,7 +79,7 @@ constexpr char kTypeFileBase[] = "TypeFileBase";
 QByteArray DefaultWorklistFolder()
 {
     return QFile::encodeName(
-        QDir::toNativeSeparators(QDir::cleanPath(theApp.m_strAppDir + QStringLiteral("/OCS"))));
+        QDir::toNativeSeparators(QDir::cleanPath(ThisWorkstation().folder + QStringLiteral("/OCS"))));
 }
 
 } // namespace

@@ -1,6 +1,6 @@
 // The ATAL page through scripted mode: margins, the B-field rule, the
 // veterinary variant and what single modes save for detector B.
-#include "app/SetUpApp.h"
+#include "settings/Workstation.h"
 #include "pages/detectors/DetectorAtal.h"
 #include "settings/Ini.h"
 #include "support/ScriptRun.h"
@@ -117,7 +117,7 @@ TEST(AtalPage, SavingInASingleModeShowsZeroDetectorBMargins)
     ws.WriteIni("[SYSTEM]\nModality Mode=0\n[ATAL]\nB_CUTX=30\nB_CUTY=40\n");
     const QByteArray path = ws.Path("Kestrel.ini").toLocal8Bit();
     g_Ini.SetPath(path.constData());
-    theApp.m_bUseMultiCor = 0;
+    SetMultiDetector(false);
     CDetectorAtal page{PageContext()};
     ASSERT_TRUE(page.Create(nullptr));
     EXPECT_EQ(page.GetDlgItemText(1043), "30");

@@ -2,7 +2,7 @@
 // restrictions, the DRTECH switches, and saving by both operations' rules.
 #include "pages/detectors/DetectorDrtech1.h"
 #include "pages/detectors/DirectPage.h"
-#include "pages/detectors/DumpFields.h"
+#include "support/ControlDump.h"
 
 #include <gtest/gtest.h>
 

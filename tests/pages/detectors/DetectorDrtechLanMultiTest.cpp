@@ -2,7 +2,7 @@
 // page-wide rules, and saving in one fixed order whichever slot it stands in.
 #include "pages/detectors/DetectorDrtechLanMulti.h"
 #include "pages/detectors/DirectPage.h"
-#include "pages/detectors/DumpFields.h"
+#include "support/ControlDump.h"
 
 #include <gtest/gtest.h>
 

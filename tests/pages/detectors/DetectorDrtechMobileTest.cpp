@@ -2,7 +2,7 @@
 // device ids 3, 13 and 17.
 #include "pages/detectors/DetectorDrtechMobile.h"
 #include "pages/detectors/DirectPage.h"
-#include "pages/detectors/DumpFields.h"
+#include "support/ControlDump.h"
 
 #include <gtest/gtest.h>
 

@@ -2,7 +2,7 @@
 // detector and as either of two.
 #include "pages/detectors/DetectorDrtech.h"
 #include "pages/detectors/DirectPage.h"
-#include "pages/detectors/DumpFields.h"
+#include "support/ControlDump.h"
 
 #include <gtest/gtest.h>
 

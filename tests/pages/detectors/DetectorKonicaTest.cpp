@@ -1,5 +1,5 @@
 // The Konica page (device id 22) through scripted mode.
-#include "pages/detectors/DumpedControl.h"
+#include "support/ControlDump.h"
 #include "support/ScriptRun.h"
 
 #include <gtest/gtest.h>

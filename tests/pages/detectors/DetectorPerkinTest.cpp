@@ -1,6 +1,6 @@
 // The Perkin page (device id 21) through scripted mode.
 #include "pages/detectors/DetectorPerkin.h"
-#include "pages/detectors/DumpedControl.h"
+#include "support/ControlDump.h"
 #include "support/ScriptRun.h"
 
 #include <gtest/gtest.h>

@@ -1,5 +1,6 @@
 // The Trixell page through scripted mode: the two serial ports, the XMaru
 // size handlers on its own template, and its loading variants.
+#include "support/ControlDump.h"
 #include "support/ScriptRun.h"
 
 #include <gtest/gtest.h>
@@ -8,8 +9,7 @@ namespace {
 
 QString State(const ScriptResult& r, int id)
 {
-    const QString line = r.Control(id);
-    return line.mid(line.indexOf(QStringLiteral("visible=")), 29);
+    return Dumped(r, id).Flags();
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 // The XMaru page through scripted mode: size fitting and stepping, the
 // rotation and same-size rules, the veterinary layout, the library check and
 // which address goes to which key when saving.
+#include "support/ControlDump.h"
 #include "support/ScriptRun.h"
 
 #include <QDir>
@@ -11,15 +12,12 @@ namespace {
 
 QString Text(const ScriptResult& r, int id)
 {
-    const QString line = r.Control(id);
-    const int at = line.indexOf(QStringLiteral("text=\""));
-    return line.mid(at + 6, line.indexOf(QStringLiteral("\" items="), at) - at - 6);
+    return Dumped(r, id).text;
 }
 
 QString State(const ScriptResult& r, int id)
 {
-    const QString line = r.Control(id);
-    return line.mid(line.indexOf(QStringLiteral("visible=")), 29);
+    return Dumped(r, id).Flags();
 }
 
 } // namespace

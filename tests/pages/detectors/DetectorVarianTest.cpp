@@ -1,5 +1,5 @@
 // The Varian page (device id 12) through scripted mode.
-#include "pages/detectors/DumpedControl.h"
+#include "support/ControlDump.h"
 #include "support/ScriptRun.h"
 
 #include <gtest/gtest.h>

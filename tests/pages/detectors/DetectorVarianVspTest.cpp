@@ -1,5 +1,5 @@
 // The Varian VSP page (device id 25): the Varian page on section VSP.
-#include "pages/detectors/DumpedControl.h"
+#include "support/ControlDump.h"
 #include "support/ScriptRun.h"
 
 #include <gtest/gtest.h>

@@ -3,7 +3,7 @@
 // One detector page outside the main dialog, for what a full run cannot show:
 // the main dialog's OK writes keys of its own in multi-detector operation, and
 // some load paths need an arrangement the main dialog never makes.
-#include "app/SetUpApp.h"
+#include "settings/Workstation.h"
 #include "pages/detectors/Detector.h"
 #include "ui/Transcript.h"
 #include "settings/Ini.h"
@@ -23,7 +23,7 @@ public:
           m_wasActive(transcript::Active())
     {
         g_Ini.SetPath(m_path.constData());
-        theApp.m_bUseMultiCor = multi ? 1 : 0;
+        SetMultiDetector(multi);
         transcript::SetActive(true);
         transcript::SetSink(&m_transcript);
     }
@@ -31,7 +31,7 @@ public:
     {
         transcript::SetSink(nullptr);
         transcript::SetActive(m_wasActive);
-        theApp.m_bUseMultiCor = 0;
+        SetMultiDetector(false);
         g_Ini.SetPath(nullptr);
     }
     DirectPageScope(const DirectPageScope&) = delete;

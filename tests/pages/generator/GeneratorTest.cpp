@@ -2,6 +2,7 @@
 // controls enable one another, and what OK writes.
 #include "pages/detectors/Detector.h"
 #include "ui/PageFactory.h"
+#include "support/ControlDump.h"
 #include "support/ScriptRun.h"
 
 #include <gtest/gtest.h>
@@ -52,15 +53,12 @@ private:
 // "visible=V enabled=E checked=C sel=S text=\"T\"" of the control's last dump.
 QString State(const ScriptResult& r, int id)
 {
-    QString line = r.Control(id);
-    line = line.mid(line.indexOf(QLatin1String("visible=")));
-    return line.left(line.indexOf(QLatin1String(" items=")));
+    return Dumped(r, id).Fields();
 }
 
 QString Items(const ScriptResult& r, int id)
 {
-    const QString line = r.Control(id);
-    return line.mid(line.indexOf(QLatin1String("items=")) + 6);
+    return Dumped(r, id).items;
 }
 
 const char* const kSyfmSite = "[CONTROLPANNEL]\nDevice=11\n[SETUP]\nSYFMUSE=11;12;19;22;42\n";

@@ -1,7 +1,7 @@
 // "Use Different Detector" writes at once: confirmed, cancelled and without
 // the selection dialog; the main Cancel keeps what it wrote, and the next
 // start shows the second detector's tab.
-#include "app/SetUpApp.h"
+#include "settings/Workstation.h"
 #include "ui/Dialog.h"
 #include "ui/PageFactory.h"
 #include "settings/Ini.h"
@@ -120,7 +120,9 @@ TEST(UseDifferentDetector, WithoutMakersTheSecondSlotStartsAsACopyOfTheFirst)
     ws.WriteIni(kFirstDetector + "Multicor=varian\n");
     const QByteArray path = QFile::encodeName(ws.Path("Kestrel.ini"));
     g_Ini.SetPath(path.constData());
-    theApp.m_strAppDir = ws.Dir() + "/";
+    WorkstationContext context;
+    context.folder = ws.Dir() + "/";
+    SetWorkstation(context);
     std::unique_ptr<CDialog> page(CreatePageByName("CDlgSystem", nullptr));
     ASSERT_TRUE(page);
     ws.WriteIni(kFirstDetector);
