@@ -2,6 +2,8 @@
 
 #include "app/AppPaths.h"
 #include "app/Backup.h"
+#include "app/RestoreBackupDlg.h"
+#include "app/ReviewChangesDlg.h"
 #include "app/SetUpDlg.h"
 #include "database/SetupDatabase.h"
 #include "platform/FileAttributes.h"
@@ -26,6 +28,31 @@ CSetUpApp theApp;
 
 namespace {
 
+// The review and the restore dialog as the context menu opens them, the
+// newest backup chosen; writes nothing.
+int SaveDialogScreenshots(CSetUpDlg& dlg, const QString& folder)
+{
+    CReviewChangesDlg review(dlg.PreviewLines());
+    CRestoreBackupDlg restore(theApp.m_strAppDir);
+    const std::pair<CDialog*, const char*> shots[] = {{&review, "dialog-review-changes.png"},
+                                                      {&restore, "dialog-restore-backup.png"}};
+    for (const auto& [shot, name] : shots) {
+        shot->Create(nullptr);
+        if (shot == &restore)
+            restore.ChooseBackup(0);
+        shot->resize(shot->minimumSize());
+        shot->show();
+        for (int n = 0; n < 10; ++n)
+            QApplication::processEvents();
+        const QString file = QDir(folder).filePath(QLatin1String(name));
+        if (!shot->grab().save(file)) {
+            std::fprintf(stderr, "kestrel-setup: cannot write %s\n", qPrintable(file));
+            return 1;
+        }
+    }
+    return 0;
+}
+
 // Shows the dialog, selects each tab as a user would and saves a picture of
 // the window per tab; writes nothing.
 int SaveScreenshots(CSetUpDlg& dlg, const QString& folder)
@@ -47,7 +74,7 @@ int SaveScreenshots(CSetUpDlg& dlg, const QString& folder)
             return 1;
         }
     }
-    return 0;
+    return SaveDialogScreenshots(dlg, folder);
 }
 
 bool ReadScript(const QString& file, QString* text)

@@ -289,14 +289,14 @@ int CDialog::GetCount(int id) const
     return 0;
 }
 
-void CDialog::SetItemData(int id, int index, qintptr data)
+void CDialog::SetItemData(int id, int index, qintptr value)
 {
     QWidget* w = GetDlgItem(id);
     if (auto* c = qobject_cast<QComboBox*>(w))
-        c->setItemData(index, QVariant::fromValue<qlonglong>(data));
+        c->setItemData(index, QVariant::fromValue<qlonglong>(value));
     else if (auto* l = qobject_cast<QListWidget*>(w)) {
         if (QListWidgetItem* item = l->item(index))
-            item->setData(Qt::UserRole, QVariant::fromValue<qlonglong>(data));
+            item->setData(Qt::UserRole, QVariant::fromValue<qlonglong>(value));
     }
 }
 
