@@ -490,3 +490,25 @@ TEST_F(ProfileTest, DeletingASectionKeepsItsComments)
     EXPECT_EQ(Bytes(mixed), "[a]\r\nx=1\r\nz=3\r\n; keep\r\n  ;also\r\n[c]\r\n");
     EXPECT_EQ(Get("b", "y", mixed), "default/7");
 }
+
+// Cases no Windows test settles, kept as they were: a deletion takes every
+// occurrence, so that what was deleted reads as missing; a key list of a
+// missing section is the caller's default, of an empty one nothing; quotes
+// come off before a value is cut; ^Z is an ordinary byte.
+TEST_F(ProfileTest, CasesWithoutWindowsEvidenceKeepTheirBehaviour)
+{
+    const std::string ini = Make("[A]\r\nk=1\r\nk=2\r\n[B]\r\n[Q]\r\nCount=\"quoted\"\r\n"
+                                 "z\x1A=v\x1A\r\n[a]\r\nk=3\r\n");
+    EXPECT_EQ(Get("Q", "Count", ini, "d", 7), "quoted/6");
+    EXPECT_EQ(Get("Q", "z\x1A", ini), "v\x1A/2");
+    EXPECT_EQ(Get("Q", "z", ini), "default/7");
+    char buffer[16];
+    EXPECT_EQ(GetPrivateProfileStringA("B", nullptr, "x", buffer, 16, ini.c_str()), 0u);
+    EXPECT_EQ(GetPrivateProfileStringA("C", nullptr, "def  ", buffer, 16, ini.c_str()), 3u);
+    EXPECT_STREQ(buffer, "def");
+
+    EXPECT_TRUE(WritePrivateProfileStringA("A", "k", nullptr, ini.c_str()));
+    EXPECT_EQ(Get("A", "k", ini), "default/7");
+    EXPECT_TRUE(WritePrivateProfileStringA(" a ", nullptr, nullptr, ini.c_str()));
+    EXPECT_EQ(Bytes(ini), "[B]\r\n[Q]\r\nCount=\"quoted\"\r\nz\x1A=v\x1A\r\n");
+}
