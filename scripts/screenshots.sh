@@ -52,6 +52,18 @@ detector() { # NAME TAB [SECTION KEY VALUE]...
   cp "$work/out/$tab" "docs/detector-$name.png"
 }
 
+# The review and restore dialogs on a copy that holds a backup from before a
+# few keys were changed by hand, and that OK would bring back in line.
+rm -rf "$work/ws" "$work/out"
+cp -r examples/workstation "$work/ws"
+mkdir -p "$work/ws/backup"
+cp "$work/ws/Kestrel.ini" "$work/ws/backup/Kestrel.ini.20260105-141500.000Z"
+set_key "$work/ws/Kestrel.ini" Cor Width 2800
+set_key "$work/ws/Kestrel.ini" Cor Gain ' GainA '
+set_key "$work/ws/Kestrel.ini" SYSTEM IsViewSub 7
+shoot "$work/ws" "$work/out" >/dev/null
+cp "$work/out"/dialog-*.png docs/
+
 first=tab-0-detector.png
 detector trixell $first CONTROLPANNEL Device 1
 detector drtech-usb $first CONTROLPANNEL Device 3

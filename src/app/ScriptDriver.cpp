@@ -115,6 +115,9 @@ int ScriptDriver::Run(ScriptHost& host)
 int ScriptDriver::RunModal(CDialog& dialog)
 {
     transcript::Line(QStringLiteral("dialog: \"%1\"").arg(transcript::Escape(dialog.windowTitle())));
+    // A dialog may tell what it shows as it opens (the review its change lines).
+    for (const QString& text : dialog.property("openingLines").toStringList())
+        transcript::Line(text);
     m_modals.push_back(&dialog);
     while (dialog.ModalResult() == 0 && !m_aborted && m_next < m_lines.size())
         Execute(m_lines[m_next++]);
@@ -192,11 +195,11 @@ ScriptDriver::Outcome ScriptDriver::Execute(const Line& line)
         return Fail(line, line.error);
     using Command = Outcome (ScriptDriver::*)(const Line&);
     static const std::pair<const char*, Command> commands[] = {
-        {"tab", &ScriptDriver::DoTab},       {"folder", &ScriptDriver::DoFolder},
-        {"dump", &ScriptDriver::DoDump},     {"ok", &ScriptDriver::DoOkCancel},
+        {"tab", &ScriptDriver::DoTab},         {"folder", &ScriptDriver::DoFolder},
+        {"dump", &ScriptDriver::DoDump},       {"ok", &ScriptDriver::DoOkCancel},
         {"cancel", &ScriptDriver::DoOkCancel}, {"click", &ScriptDriver::DoClick},
-        {"select", &ScriptDriver::DoSelect}, {"type", &ScriptDriver::DoType},
-        {"arrow", &ScriptDriver::DoArrow},
+        {"select", &ScriptDriver::DoSelect},   {"type", &ScriptDriver::DoType},
+        {"arrow", &ScriptDriver::DoArrow},     {"menu", &ScriptDriver::DoMenu},
     };
     const QString cmd = line.words.value(0);
     for (const auto& command : commands) {
@@ -371,4 +374,15 @@ ScriptDriver::Outcome ScriptDriver::DoArrow(const Line& line)
         return Fail(line, QStringLiteral("control %1 is not an up-down control").arg(id));
     updown->press(delta);
     return Outcome::Continue;
+}
+
+ScriptDriver::Outcome ScriptDriver::DoMenu(const Line& line)
+{
+    if (line.words.size() != 2 || !line.quoted[1])
+        return WrongArguments(line);
+    if (!m_modals.empty())
+        return Fail(line, QStringLiteral("a dialog is open"));
+    if (!m_host->ChooseMenuEntry(line.words[1]))
+        return Fail(line, QStringLiteral("no menu entry \"%1\"").arg(line.words[1]));
+    return m_aborted ? Outcome::Error : Outcome::Continue;
 }

@@ -25,6 +25,13 @@ public:
     virtual CDialog* CurrentPage() const = 0;
     virtual void PressOK() = 0;
     virtual void PressCancel() = 0;
+    // Chooses the context-menu entry with this text ("&" ignored); false
+    // when there is none.
+    virtual bool ChooseMenuEntry(const QString& text)
+    {
+        Q_UNUSED(text);
+        return false;
+    }
 };
 
 // While it lives, the driver is the run mode: modal dialogs, pickers and
@@ -66,6 +73,7 @@ private:
     Outcome DoSelect(const Line& line);
     Outcome DoType(const Line& line);
     Outcome DoArrow(const Line& line);
+    Outcome DoMenu(const Line& line);
     Outcome WrongArguments(const Line& line);
     CDialog* Target() const;
     QWidget* ControlFor(const Line& line, const QString& idText, int* id);

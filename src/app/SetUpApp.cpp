@@ -3,6 +3,9 @@
 #include "settings/SaveTransaction.h"
 #include "settings/Workstation.h"
 #include "settings/Backup.h"
+
+#include "app/RestoreBackupDlg.h"
+#include "app/ReviewChangesDlg.h"
 #include "app/SetUpDlg.h"
 #include "app/SetupDatabase.h"
 #include "ini/ReadOnlyLift.h"
@@ -27,6 +30,31 @@ CSetUpApp theApp;
 
 namespace {
 
+// The review and the restore dialog as the context menu opens them, the
+// newest backup chosen; writes nothing.
+int SaveDialogScreenshots(CSetUpDlg& dlg, const QString& folder)
+{
+    CReviewChangesDlg review(dlg.PreviewLines());
+    CRestoreBackupDlg restore(ThisWorkstation().folder);
+    const std::pair<CDialog*, const char*> shots[] = {{&review, "dialog-review-changes.png"},
+                                                      {&restore, "dialog-restore-backup.png"}};
+    for (const auto& [shot, name] : shots) {
+        shot->Create(nullptr);
+        if (shot == &restore)
+            restore.ChooseBackup(0);
+        shot->resize(shot->minimumSize());
+        shot->show();
+        for (int n = 0; n < 10; ++n)
+            QApplication::processEvents();
+        const QString file = QDir(folder).filePath(QLatin1String(name));
+        if (!shot->grab().save(file)) {
+            std::fprintf(stderr, "kestrel-setup: cannot write %s\n", qPrintable(file));
+            return 1;
+        }
+    }
+    return 0;
+}
+
 // Shows the dialog, selects each tab as a user would and saves a picture of
 // the window per tab; writes nothing.
 int SaveScreenshots(CSetUpDlg& dlg, const QString& folder)
@@ -48,7 +76,7 @@ int SaveScreenshots(CSetUpDlg& dlg, const QString& folder)
             return 1;
         }
     }
-    return 0;
+    return SaveDialogScreenshots(dlg, folder);
 }
 
 // On screen, driven by the script (or by nothing: --headless), or for pictures.

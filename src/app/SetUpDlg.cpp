@@ -2,6 +2,8 @@
 #include "ui_SetUpDlg.h"
 
 #include "app/AboutDlg.h"
+#include "app/RestoreBackupDlg.h"
+#include "app/ReviewChangesDlg.h"
 #include "settings/SaveTransaction.h"
 #include "settings/SlotValues.h"
 #include "settings/Workstation.h"
@@ -11,6 +13,7 @@
 #include "ui/MessageBox.h"
 #include "settings/Ini.h"
 
+#include <QAction>
 #include <QContextMenuEvent>
 #include <QMenu>
 
@@ -69,13 +72,67 @@ void CSetUpDlg::SetupUi()
     m_ui->setupUi(this);
     m_tabCtrl = m_ui->tabCtrl;
     setMinimumSize(700, 720);
+    AddMenuActions();
+}
+
+// The context menu's entries live on the dialog, so that their shortcuts work
+// while the menu is closed.
+void CSetUpDlg::AddMenuActions()
+{
+    auto add = [this](const QString& text, const QKeySequence& shortcut,
+                      const std::function<void()>& handler) {
+        auto* action = new QAction(text, this);
+        action->setShortcut(shortcut);
+        connect(action, &QAction::triggered, this, handler);
+        addAction(action);
+    };
+    add(QStringLiteral("&Review Changes..."), QKeySequence(Qt::CTRL | Qt::Key_R),
+        [this] { OnReviewChanges(); });
+    add(QStringLiteral("Restore &Backup..."), QKeySequence(), [this] { OnRestoreBackup(); });
+    add(QStringLiteral("&About SetUp..."), QKeySequence(), [this] { CAboutDlg().DoModal(this); });
 }
 
 void CSetUpDlg::contextMenuEvent(QContextMenuEvent* event)
 {
     QMenu menu(this);
-    menu.addAction(QStringLiteral("&About SetUp..."), this, [this] { CAboutDlg().DoModal(this); });
+    menu.addActions(actions());
     menu.exec(event->globalPos());
+}
+
+bool CSetUpDlg::ChooseMenuEntry(const QString& text)
+{
+    const QString wanted = QString(text).remove(QLatin1Char('&'));
+    for (QAction* action : actions()) {
+        if (action->text().remove(QLatin1Char('&')) == wanted) {
+            action->trigger();
+            return true;
+        }
+    }
+    return false;
+}
+
+QStringList CSetUpDlg::PreviewLines()
+{
+    return PreviewSave([this] { SaveAll(); });
+}
+
+void CSetUpDlg::OnReviewChanges()
+{
+    CReviewChangesDlg(PreviewLines()).DoModal(this);
+}
+
+void CSetUpDlg::OnRestoreBackup()
+{
+    if (CRestoreBackupDlg(ThisWorkstation().folder).DoModal(this) == IDOK)
+        Rebuild();
+}
+
+void CSetUpDlg::Rebuild()
+{
+    OnDestroy();
+    disconnect(m_tabCtrl, &CTabCtrl::selChange, this, nullptr);
+    m_tabCtrl->DeleteAllItems();
+    OnInitDialog();
 }
 
 bool CSetUpDlg::OnInitDialog()

@@ -42,6 +42,12 @@ public:
     CDialog* CurrentPage() const override { return m_pCurPage; }
     void PressOK() override { OnOK(); }
     void PressCancel() override { OnCancel(); }
+    bool ChooseMenuEntry(const QString& text) override;
+
+    // The change lines OK would give now; writes nothing.
+    QStringList PreviewLines();
+    // Drops every page and builds the dialog again from the files, as at start.
+    void Rebuild();
 
 protected:
     void SetupUi() override;
@@ -63,6 +69,9 @@ private:
     void CopySnapshots(const std::optional<Snapshot>& first,
                        const std::optional<Snapshot>& second) const;
     void OnDestroy();
+    void AddMenuActions();
+    void OnReviewChanges();
+    void OnRestoreBackup();
 
     std::unique_ptr<Ui::SetUpDlg> m_ui;
     CTabCtrl* m_tabCtrl = nullptr;

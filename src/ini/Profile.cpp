@@ -88,6 +88,7 @@ CacheEntry* Current(const std::string& path, int& error)
     if (!now.exists) {
         CacheEntry& entry = s.cache[path];
         entry = CacheEntry{};
+        entry.doc = Document::Absent();
         entry.settled = true; // a file that appears changes the stamp
         return &entry;
     }
@@ -185,34 +186,35 @@ DWORD CopyList(LPSTR buffer, DWORD size, const std::string& list)
     return size - 2;
 }
 
+// Windows cuts only spaces from the end of a default, not tabs.
 std::string_view TrimmedDefault(LPCSTR defaultValue)
 {
     std::string_view text = defaultValue ? defaultValue : "";
-    while (!text.empty() && (text.back() == ' ' || text.back() == '\t'))
+    while (!text.empty() && text.back() == ' ')
         text.remove_suffix(1);
     return text;
 }
 
-// Section and key names are matched as the file's are read: without the
-// blanks around them, so that a name written with them reads back.
+// Windows cuts only the spaces around a name the caller gives; with a tab
+// it names another key or section than the file's, whose blanks are cut.
 std::string_view TrimmedName(LPCSTR name)
 {
     std::string_view text = name;
-    auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\v' || c == '\f'; };
-    while (!text.empty() && blank(text.front()))
+    while (!text.empty() && text.front() == ' ')
         text.remove_prefix(1);
-    while (!text.empty() && blank(text.back()))
+    while (!text.empty() && text.back() == ' ')
         text.remove_suffix(1);
     return text;
 }
 
 // A value written under such names would not read back under them: the key
-// would start a section or a comment, or end before its '=', and the section
-// would end at its ']'.
+// would start a section or a comment (blanks before them are skipped), or end
+// before its '=', and the section would end at its ']'.
 bool WritesOtherLines(std::string_view section, std::string_view key)
 {
+    const std::size_t first = key.find_first_not_of(" \t\v\f");
     return section.find(']') != std::string_view::npos ||
-           (!key.empty() && (key.front() == '[' || key.front() == ';')) ||
+           (first != std::string_view::npos && (key[first] == '[' || key[first] == ';')) ||
            key.find('=') != std::string_view::npos;
 }
 

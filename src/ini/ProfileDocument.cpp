@@ -26,16 +26,14 @@ std::string_view EolText(Eol eol)
     return {};
 }
 
-// Classifies one line. `from` skips a byte-order mark at the start of a file,
-// which Windows does not count as part of the first line's text.
-Line MakeLine(std::string text, Eol eol, std::size_t from = 0)
+Line MakeLine(std::string text, Eol eol)
 {
     Line line;
     line.text = std::move(text);
     line.eol = eol;
     const std::string& t = line.text;
     const std::size_t n = t.size();
-    std::size_t i = from;
+    std::size_t i = 0;
     while (i < n && IsBlank(t[i]))
         ++i;
     if (i == n) {
@@ -123,7 +121,8 @@ Document Document::ParseText(std::string_view bytes)
 {
     Document doc;
     doc.m_sections.emplace_back();
-    const std::size_t bom = bytes.substr(0, 3) == "\xEF\xBB\xBF" ? 3 : 0;
+    // A UTF-8 byte-order mark is no mark to Windows: it is text of the first
+    // line, so a header there is no header.
     bool eolSeen = false;
     std::size_t pos = 0;
     const std::size_t size = bytes.size();
@@ -145,7 +144,7 @@ Document Document::ParseText(std::string_view bytes)
             doc.m_eol = eol;
             eolSeen = true;
         }
-        Line line = MakeLine(std::string(bytes.substr(pos, end - pos)), eol, pos == 0 ? bom : 0);
+        Line line = MakeLine(std::string(bytes.substr(pos, end - pos)), eol);
         if (line.kind == LineKind::Section)
             doc.m_sections.emplace_back();
         doc.m_sections.back().lines.push_back(std::move(line));
@@ -247,8 +246,17 @@ std::string Document::KeyNames(std::string_view section) const
     return names;
 }
 
+Document Document::Absent()
+{
+    Document doc;
+    doc.m_absent = true;
+    return doc;
+}
+
 bool Document::Changes(const Edit& edit) const
 {
+    if (m_absent)
+        return true; // even a deletion creates the file
     if (!edit.key)
         return HasSection(edit.section);
     if (!edit.value) {
@@ -261,10 +269,12 @@ bool Document::Changes(const Edit& edit) const
 bool Document::Apply(const Edit& edit)
 {
     m_sectionNames.reset();
+    const bool created = m_absent;
+    m_absent = false;
     if (!edit.key)
-        return DeleteSection(edit.section);
+        return DeleteSection(edit.section) || created;
     if (!edit.value)
-        return DeleteKey(edit.section, *edit.key);
+        return DeleteKey(edit.section, *edit.key) || created;
     return SetValue(edit.section, *edit.key, *edit.value);
 }
 
@@ -290,8 +300,10 @@ bool Document::SetValue(const std::string& section, const std::string& key,
         added.lines.push_back(MakeLine("[" + section + "]", m_eol));
         added.lines.push_back(MakeLine(key + "=" + value, m_eol));
         added.IndexKeys();
+        // Indexed under the name a read of the file finds, which lacks any
+        // tab the caller gave around it; an earlier section of that name wins.
+        m_index.emplace(Fold(added.Name()), static_cast<std::uint32_t>(m_sections.size()));
         m_sections.push_back(std::move(added));
-        m_index.emplace(Fold(section), static_cast<std::uint32_t>(m_sections.size() - 1));
         return true;
     }
     Section& s = m_sections[found->second];
@@ -312,10 +324,11 @@ bool Document::SetValue(const std::string& section, const std::string& key,
         --at;
     if (s.lines[at - 1].eol == Eol::None)
         s.lines[at - 1].eol = m_eol;
-    s.lines.insert(s.lines.begin() + static_cast<std::ptrdiff_t>(at),
-                   MakeLine(key + "=" + value, m_eol));
+    Line added = MakeLine(key + "=" + value, m_eol);
+    const std::string name = Fold(added.Name());
+    s.lines.insert(s.lines.begin() + static_cast<std::ptrdiff_t>(at), std::move(added));
     // Every key stands before the insertion point, so no index moves.
-    s.keys.emplace(Fold(key), static_cast<std::uint32_t>(at));
+    s.keys.emplace(name, static_cast<std::uint32_t>(at));
     return true;
 }
 
@@ -338,6 +351,8 @@ bool Document::DeleteKey(const std::string& section, const std::string& key)
     return s.lines.size() != before;
 }
 
+// Windows keeps the comments of a deleted section: they join the lines
+// before it.
 bool Document::DeleteSection(const std::string& section)
 {
     const std::string folded = Fold(section);
@@ -345,8 +360,15 @@ bool Document::DeleteSection(const std::string& section)
     std::vector<Section> kept;
     kept.reserve(before);
     for (Section& s : m_sections) {
-        if (!s.HasHeader() || Fold(s.Name()) != folded)
+        if (!s.HasHeader() || Fold(s.Name()) != folded) {
             kept.push_back(std::move(s));
+            continue;
+        }
+        // The first section has no header, so `kept` is never empty here.
+        for (Line& line : s.lines) {
+            if (line.kind == LineKind::Comment)
+                kept.back().lines.push_back(std::move(line));
+        }
     }
     m_sections = std::move(kept);
     IndexSections();

@@ -65,6 +65,8 @@ class Document
 {
 public:
     static Document Parse(std::string_view bytes);
+    // A file that does not exist: any edit, even a deletion, creates it.
+    static Document Absent();
     std::string Serialize() const;
     bool Writable() const { return m_encoding != Encoding::Utf16Unwritable; }
 
@@ -77,7 +79,7 @@ public:
     std::string KeyNames(std::string_view section) const;
 
     // False when the edit would leave the document as it is (a deletion of
-    // something missing).
+    // something missing from a file that exists).
     bool Changes(const Edit& edit) const;
     // Returns false when the edit leaves the document as it was.
     bool Apply(const Edit& edit);
@@ -88,6 +90,7 @@ private:
     std::unordered_map<std::string, std::uint32_t> m_index;
     Eol m_eol = Eol::CrLf; // line end of new lines: the file's own
     Encoding m_encoding = Encoding::Bytes;
+    bool m_absent = false;
     mutable std::optional<std::string> m_sectionNames;
 
     static Document ParseText(std::string_view text);

@@ -129,16 +129,37 @@ int PrintList(const QVector<Entry>& copies, const QString& folder)
 {
     if (copies.isEmpty())
         std::printf("No backups in %s\n", qPrintable(QDir(folder).filePath("backup")));
-    for (int i = 0; i < copies.size(); ++i) {
-        std::printf("%d: %s %s (%lld bytes)\n", i + 1, qPrintable(copies[i].fileName),
-                    qPrintable(copies[i].time.toLocalTime().toString(
-                        QStringLiteral("yyyy-MM-dd HH:mm:ss.zzz"))),
-                    static_cast<long long>(QFileInfo(copies[i].path).size()));
-    }
+    for (int i = 0; i < copies.size(); ++i)
+        std::printf("%s\n", qPrintable(ListLine(i + 1, copies[i])));
     return 0;
 }
 
 } // namespace
+
+QString ListLine(int number, const Entry& copy)
+{
+    return QStringLiteral("%1: %2 %3 (%4 bytes)")
+        .arg(number)
+        .arg(copy.fileName,
+             copy.time.toLocalTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss.zzz")))
+        .arg(QFileInfo(copy.path).size());
+}
+
+QString TargetOf(const QString& folder, const Entry& copy)
+{
+    return FindNoCase(folder, copy.fileName);
+}
+
+QString Restore(const QString& folder, const Entry& copy, QString* warning)
+{
+    QByteArray bytes;
+    QString error;
+    if (!ReadAll(copy.path, &bytes, &error))
+        return QStringLiteral("cannot read %1: %2").arg(copy.path, error);
+    const QString target = TargetOf(folder, copy);
+    *warning = Keep(target);
+    return PutBack(target, bytes);
+}
 
 int RestoreFromCommandLine(const QString& folder, int index)
 {
@@ -151,22 +172,17 @@ int RestoreFromCommandLine(const QString& folder, int index)
         return 1;
     }
     const Entry& copy = copies[index - 1];
-    QByteArray bytes;
-    QString error;
-    if (!ReadAll(copy.path, &bytes, &error)) {
-        std::fprintf(stderr, "kestrel-setup: cannot read %s: %s\n", qPrintable(copy.path),
-                     qPrintable(error));
-        return 1;
-    }
-    const QString target = FindNoCase(folder, copy.fileName);
-    if (const QString reason = Keep(target); !reason.isEmpty())
+    QString warning;
+    const QString reason = Restore(folder, copy, &warning);
+    if (!warning.isEmpty())
         std::fprintf(stderr, "kestrel-setup: could not back up %s (%s); restoring anyway\n",
-                     qPrintable(copy.fileName), qPrintable(reason));
-    if (const QString reason = PutBack(target, bytes); !reason.isEmpty()) {
+                     qPrintable(copy.fileName), qPrintable(warning));
+    if (!reason.isEmpty()) {
         std::fprintf(stderr, "kestrel-setup: could not restore %s: %s\n", qPrintable(copy.fileName),
                      qPrintable(reason));
         return 1;
     }
+    const QString target = TargetOf(folder, copy);
     std::printf("restored: %s from backup/%s\n", qPrintable(QFileInfo(target).fileName()),
                 qPrintable(QFileInfo(copy.path).fileName()));
     return 0;

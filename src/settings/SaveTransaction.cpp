@@ -47,11 +47,7 @@ void ReportChanges(const std::vector<profile::Change>& changes, const std::set<s
     for (const profile::Change& c : changes) {
         if (failed.count(c.path))
             continue;
-        transcript::Line(QStringLiteral("change: %1 [%2] %3: %4 -> %5")
-                             .arg(transcript::Escape(ShownName(c.path)),
-                                  transcript::Escape(QByteArray::fromStdString(c.section)),
-                                  transcript::Escape(QByteArray::fromStdString(c.key)),
-                                  Shown(c.before), Shown(c.after)));
+        transcript::Line(QStringLiteral("change: ") + ChangeLine(c));
     }
 }
 
@@ -73,6 +69,33 @@ void KeepBackups(QWidget* parent)
 bool AnySaveFailed() { return g_saveFailed; }
 
 void ClearSaveFailures() { g_saveFailed = false; }
+
+QString ChangeLine(const profile::Change& c)
+{
+    return QStringLiteral("%1 [%2] %3: %4 -> %5")
+        .arg(transcript::Escape(ShownName(c.path)),
+             transcript::Escape(QByteArray::fromStdString(c.section)),
+             transcript::Escape(QByteArray::fromStdString(c.key)), Shown(c.before), Shown(c.after));
+}
+
+QStringList PreviewSave(const std::function<void()>& writes)
+{
+    // Some pages lift and set a file's read-only attribute around their
+    // writes: as a dry run, that stays in memory too.
+    const bool dryRun = profile::DryRun();
+    if (!dryRun)
+        profile::SetDryRun(true);
+    profile::BeginTransaction();
+    writes();
+    const std::vector<profile::Change> changes = profile::PendingChanges();
+    profile::RollbackTransaction();
+    if (!dryRun)
+        profile::SetDryRun(false);
+    QStringList lines;
+    for (const profile::Change& c : changes)
+        lines << ChangeLine(c);
+    return lines;
+}
 
 bool RunSaveTransaction(const std::function<void()>& writes, QWidget* parent)
 {

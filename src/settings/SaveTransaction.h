@@ -10,9 +10,15 @@
 // ("change: FILE [Section] Key: "old" -> "new"", in the order written; FILE is
 // the bare name for files of the workstation folder). In a dry run the same
 // lines are written and nothing is: later reads see the unwritten content.
+#include <QString>
+#include <QStringList>
+
 #include <functional>
 
 class QWidget;
+namespace profile {
+struct Change;
+}
 
 // Returns true when every file was written.
 bool RunSaveTransaction(const std::function<void()>& writes, QWidget* parent = nullptr);
@@ -20,3 +26,11 @@ bool RunSaveTransaction(const std::function<void()>& writes, QWidget* parent = n
 // True once a save of this run left a file unwritten: the run ends with 1.
 bool AnySaveFailed();
 void ClearSaveFailures();
+
+// The line a change is told by: "FILE [SECTION] KEY: "OLD" -> "NEW"", without
+// the "change: " the transcript puts before it.
+QString ChangeLine(const profile::Change& change);
+
+// The lines a save of these writes would tell, in write order; the writes are
+// collected and then dropped, so nothing is written and no copy is kept.
+QStringList PreviewSave(const std::function<void()>& writes);

@@ -71,6 +71,15 @@ void CTabCtrl::InsertItem(int position, const QString& text)
     m_texts.insert(position, text);
 }
 
+void CTabCtrl::DeleteAllItems()
+{
+    m_inserting = true;
+    while (m_bar->count() > 0)
+        m_bar->removeTab(0);
+    m_inserting = false;
+    m_texts.clear();
+}
+
 int CTabCtrl::GetItemCount() const { return m_bar->count(); }
 
 QString CTabCtrl::GetItemText(int position) const { return m_texts.value(position); }

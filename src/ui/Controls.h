@@ -54,6 +54,7 @@ public:
     explicit CTabCtrl(QWidget* parent = nullptr);
 
     void InsertItem(int position, const QString& text);
+    void DeleteAllItems(); // the selection goes without a notification
     int GetItemCount() const;
     QString GetItemText(int position) const; // as given, "&&" included
     int GetCurSel() const;

@@ -3,6 +3,8 @@
 // controls, every visible control lies inside the page and its group box,
 // overlaps no other control and shows its whole text.
 #include "app/AboutDlg.h"
+#include "app/RestoreBackupDlg.h"
+#include "app/ReviewChangesDlg.h"
 #include "app/SetUpDlg.h"
 #include "pages/detectors/DirectPage.h"
 #include "pages/detectors/DlgSelDet.h"
@@ -16,6 +18,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDialog>
+#include <QDir>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -379,8 +382,8 @@ TEST_P(PageLayout, AsksOnlyForControlsItsTemplateHas)
 }
 
 INSTANTIATE_TEST_SUITE_P(EveryPage, PageLayout, ::testing::ValuesIn(kPages),
-                         [](const ::testing::TestParamInfo<PageCase>& tested) {
-                             std::string name = tested.param.name;
+                         [](const ::testing::TestParamInfo<PageCase>& caseInfo) {
+                             std::string name = caseInfo.param.name;
                              for (char& ch : name) {
                                  if (!std::isalnum(static_cast<unsigned char>(ch)))
                                      ch = '_';
@@ -403,14 +406,24 @@ TEST(ModalDialogLayout, FitsTheWindowItOpensWith)
     const QSize area = PageAreaSize();
     Workstation ws;
     ws.WriteIni("[Cor]\nMulticor=DRTECH;VARIAN\n");
+    QDir(ws.Dir()).mkdir("backup");
+    ws.WriteIni("[Cor]\nMulticor=DRTECH\n", "backup/Kestrel.ini.20260101-080000.000Z");
     DirectPageScope scope(ws, false, 0);
-    for (CDialog* dlg : std::initializer_list<CDialog*>{new CDlgSelDet, new CAboutDlg}) {
+    AppDirScope appDir(ws);
+    const QStringList changes{"Kestrel.ini [Cor] Width: \"3072\" -> \"2048\"",
+                              "Kestrel.ini [Cor] Gain: (none) -> \" Gain \""};
+    auto* restore = new CRestoreBackupDlg(ws.Dir());
+    for (CDialog* dlg : std::initializer_list<CDialog*>{
+             new CDlgSelDet, new CAboutDlg, new CReviewChangesDlg(changes),
+             new CReviewChangesDlg({}), restore, new CRestoreBackupDlg(ws.Dir() + "/none")}) {
         // As the modal run hosts it.
         QDialog host;
         auto* layout = new QVBoxLayout(&host);
         layout->setContentsMargins(0, 0, 0, 0);
         layout->addWidget(dlg);
         ASSERT_TRUE(dlg->Create(&host));
+        if (dlg == restore)
+            restore->ChooseBackup(0);
         host.show();
         QApplication::processEvents();
         EXPECT_LE(host.width(), area.width()) << dlg->windowTitle().toStdString();
