@@ -453,10 +453,6 @@ void JetTable::Store(int column, const QString& text)
             Refuse(c, text,
                    QStringLiteral("the row was stored before the column existed and "
                                   "has no place for its value"));
-        if (c.indexed)
-            Refuse(c, text,
-                   QStringLiteral("the column is part of an index, which this program "
-                                  "cannot update"));
         const int mask = d.field.maskOffset;
         PatchPage(m_rowPage, {{mask, uint8_t(m_row[mask] | d.field.maskBit)}});
         m_decoded->column = -1;
@@ -468,10 +464,6 @@ void JetTable::Store(int column, const QString& text)
     const QString problem = PlanTextPatch(d.text, text, m_file.Format(), patches);
     if (!problem.isEmpty())
         Refuse(c, text, problem);
-    if (c.indexed)
-        Refuse(c, text,
-               QStringLiteral("the column is part of an index, which this program "
-                              "cannot update"));
     Apply(d, patches);
     m_decoded->column = -1;
 }
