@@ -1,6 +1,7 @@
 #include "database/JetIndex.h"
 
 #include "database/DaoException.h"
+#include "database/JetPage.h"
 #include "database/JetTable.h"
 
 #include <algorithm>
@@ -166,6 +167,8 @@ IndexDef ReadRealIndex(Cursor& in, const JetFile& file, const TableDef& table,
                         .arg(columnNumber));
         index.columns.push_back(c);
     }
+    const uint8_t* map = keys + 3 * kMaxKeyColumns;
+    index.pageMap = uint32_t(map[1] | map[2] << 8 | map[3] << 16) << 8 | map[0];
     index.rootPage = U32(keys + 3 * kMaxKeyColumns + 4);
     index.flags = b[l.indexFlags];
     index.uniqueCountOffset = l.realIndexStart + l.realIndexSize * number + 4;
@@ -423,6 +426,31 @@ std::vector<uint32_t> IndexPages(const JetFile& file, const TableDef& table, con
     return pages;
 }
 
+// The file as the usage map writer reads and writes it.
+class FilePages : public PageStore
+{
+public:
+    explicit FilePages(JetFile& file) : m_file(file) {}
+    int PageSize() const override { return m_file.PageSize(); }
+    bool IsJet3() const override { return m_file.IsJet3(); }
+    void Read(uint32_t page, std::vector<uint8_t>& buffer) override
+    {
+        buffer.resize(size_t(m_file.PageSize()));
+        m_file.ReadPage(page, buffer.data());
+    }
+    void Write(uint32_t page, const std::vector<uint8_t>& buffer) override
+    {
+        m_file.WritePage(page, buffer.data());
+    }
+    uint32_t Append(const std::vector<uint8_t>& buffer) override
+    {
+        return m_file.AppendPage(buffer.data());
+    }
+
+private:
+    JetFile& m_file;
+};
+
 // One page's share of a level: entries [first, first + count) of that level.
 struct PagePlan {
     size_t first = 0, count = 0;
@@ -446,7 +474,7 @@ public:
     {
     }
 
-    void Write(uint32_t root, std::vector<uint32_t> spare);
+    void Write(uint32_t root, uint32_t pageMap, std::vector<uint32_t> spare);
 
 private:
     int Common(size_t a, size_t b) const
@@ -524,7 +552,7 @@ void TreeWriter::WritePage(const std::vector<Item>& items, const PagePlan& plan,
     m_file.WritePage(plan.number, page.data());
 }
 
-void TreeWriter::Write(uint32_t root, std::vector<uint32_t> spare)
+void TreeWriter::Write(uint32_t root, uint32_t pageMap, std::vector<uint32_t> spare)
 {
     std::vector<std::vector<Item>> levels(1);
     for (size_t i = 0; i < m_entries.Size(); ++i)
@@ -542,6 +570,7 @@ void TreeWriter::Write(uint32_t root, std::vector<uint32_t> spare)
     }
     // Numbers: the root stays; the rest take the index's old pages, then new ones.
     std::sort(spare.begin(), spare.end(), std::greater<>());
+    std::vector<uint32_t> added;
     std::vector<uint8_t> blank(size_t(m_file.PageSize()), 0);
     blank[0] = kLeafPage;
     blank[1] = 0x01;
@@ -556,6 +585,7 @@ void TreeWriter::Write(uint32_t root, std::vector<uint32_t> spare)
                 spare.pop_back();
             } else {
                 plan.number = m_file.AppendPage(blank.data());
+                added.push_back(plan.number);
             }
         }
     }
@@ -566,9 +596,19 @@ void TreeWriter::Write(uint32_t root, std::vector<uint32_t> spare)
                       p > 0 ? level[p - 1].number : 0,
                       p + 1 < level.size() ? level[p + 1].number : 0);
     }
-    // Pages the index no longer needs: empty, and named by nothing.
+    // Pages the index no longer needs: empty, named by nothing, still its own.
     for (const uint32_t number : spare)
         m_file.WritePage(number, blank.data());
+    if (pageMap == 0 || added.empty())
+        return;
+    try {
+        FilePages pages(m_file);
+        UsageMapWriter map(pages, pageMap);
+        for (const uint32_t number : added)
+            map.Add(number);
+    } catch (const PageDamage& d) {
+        Damaged(m_file, m_table, QStringLiteral("its map of index pages on page %1").arg(d.page));
+    }
 }
 
 } // namespace
@@ -578,7 +618,7 @@ void WriteIndex(JetFile& file, const TableDef& table, const IndexDef& index,
 {
     std::vector<uint32_t> spare = IndexPages(file, table, index);
     spare.erase(std::remove(spare.begin(), spare.end(), index.rootPage), spare.end());
-    TreeWriter(file, table, entries).Write(index.rootPage, spare);
+    TreeWriter(file, table, entries).Write(index.rootPage, index.pageMap, spare);
     std::vector<uint8_t> page(size_t(file.PageSize()));
     file.ReadPage(table.definitionPage, page.data());
     const uint32_t distinct = uint32_t(entries.DistinctKeys());

@@ -36,6 +36,7 @@ struct IndexDef {
     int number = 0;
     std::vector<IndexColumn> columns;
     uint32_t rootPage = 0;
+    uint32_t pageMap = 0; // row pointer (page << 8 | row) to the map of its pages; 0: none
     uint8_t flags = 0;
     bool primary = false;
     int uniqueCountOffset = 0; // in the definition's first page

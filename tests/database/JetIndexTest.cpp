@@ -4,11 +4,13 @@
 #include "database/DaoException.h"
 #include "database/GMDaoRecordset.h"
 #include "database/JetIndex.h"
+#include "database/JetPage.h"
 #include "database/JetTable.h"
 #include "database/dbDatabase.h"
 #include "database/DatabaseTesting.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -102,6 +104,25 @@ std::vector<Entry> Computed(jet::JetFile& file, const jet::TableDef& def,
     }
     return {};
 }
+
+// Pages for the usage map reader.
+class FileStore : public jet::PageStore
+{
+public:
+    explicit FileStore(jet::JetFile& file) : m_file(file) {}
+    int PageSize() const override { return m_file.PageSize(); }
+    bool IsJet3() const override { return m_file.IsJet3(); }
+    void Read(uint32_t page, std::vector<uint8_t>& buffer) override
+    {
+        buffer.resize(size_t(m_file.PageSize()));
+        m_file.ReadPage(page, buffer.data());
+    }
+    void Write(uint32_t, const std::vector<uint8_t>&) override { ADD_FAILURE() << "written"; }
+    uint32_t Append(const std::vector<uint8_t>&) override { return 0; }
+
+private:
+    jet::JetFile& m_file;
+};
 
 QString Hex(const std::vector<uint8_t>& bytes)
 {
@@ -304,6 +325,48 @@ TEST(JetIndexTest, Jet3IndexesFollowTheirColumnsNewValues)
               std::optional<QString>(QStringLiteral("\u00C9t\u00E9 2")));
     EXPECT_GE(CompareAllIndexes(copy), 5);
     ExpectOrderedTree(copy, QStringLiteral("Table1"));
+}
+
+TEST(JetIndexTest, AnIndexThatOutgrowsItsPagesTakesNewOnesAndListsThemInItsMap)
+{
+    const QString sample = Sample(QStringLiteral("kestrel-indexed.mdb"));
+    REQUIRE_SAMPLE(sample);
+    QTemporaryDir dir;
+    const QString copy = dbtest::CopyInto(sample, dir.path());
+    const qint64 before = QFileInfo(copy).size();
+    const QString error =
+        Pass(copy, QStringLiteral("ImgInfo"), QStringLiteral("FullPath"),
+             [](qint64 row, const std::optional<QString>&) {
+                 return QStringLiteral("E:\\%1\\").arg(row) + QString(180, QLatin1Char('x'));
+             });
+    ASSERT_TRUE(error.isEmpty()) << qPrintable(error);
+    EXPECT_GT(QFileInfo(copy).size(), before);
+    EXPECT_GE(CompareAllIndexes(copy), 10);
+    ExpectOrderedTree(copy, QStringLiteral("ImgInfo"));
+
+    auto file = jet::JetFile::Open(copy);
+    const jet::TableDef def = file->ReadTable(QStringLiteral("ImgInfo"));
+    for (const jet::IndexDef& index : jet::ReadIndexes(*file, def)) {
+        if (index.name != QLatin1String("ixFullPath"))
+            continue;
+        std::set<uint32_t> pages;
+        std::vector<uint32_t> todo{index.rootPage};
+        while (!todo.empty()) {
+            const uint32_t number = todo.back();
+            todo.pop_back();
+            pages.insert(number);
+            const IndexPage page = ReadIndexPage(*file, number);
+            for (const std::vector<uint8_t>& e : page.entries) {
+                if (page.type == 3)
+                    todo.push_back(Be32(&e[e.size() - 4]));
+            }
+        }
+        EXPECT_GT(pages.size(), 30u);
+        FileStore store(*file);
+        jet::UsageMapWriter map(store, index.pageMap);
+        for (const uint32_t number : pages)
+            EXPECT_TRUE(map.Contains(number)) << "page " << number;
+    }
 }
 
 } // namespace
