@@ -657,6 +657,43 @@ IndexKeeper::IndexKeeper(JetFile& file, const TableDef& table, int column)
         m_indexes.push_back(index);
     }
     m_entries.resize(m_indexes.size());
+    m_storedKeys.resize(m_indexes.size());
+}
+
+bool IndexKeeper::UseStoredKey(size_t i, JetTable& table, const std::optional<QString>& value)
+{
+    if (table.Value(m_column) != value)
+        return false;
+    std::unordered_map<uint32_t, std::vector<uint8_t>>& stored = m_storedKeys[i];
+    if (stored.empty()) {
+        const Layout& l = LayoutOf(m_file);
+        std::vector<uint8_t> page(size_t(m_file.PageSize()));
+        for (const uint32_t number : IndexPages(m_file, m_table, m_indexes[i])) {
+            m_file.ReadPage(number, page.data());
+            if (page[0] != kLeafPage)
+                continue;
+            const size_t prefix = U16(&page[size_t(l.prefixLength)]);
+            std::vector<uint8_t> first;
+            for (const auto& b : EntryBounds(page.data(), l, m_file.PageSize())) {
+                std::vector<uint8_t> entry(first.begin(),
+                                           first.begin() + long(std::min(prefix, first.size())));
+                entry.insert(entry.end(), page.begin() + b.first,
+                             page.begin() + b.first + b.second);
+                if (first.empty())
+                    first = entry;
+                if (entry.size() < size_t(kRowIdSize))
+                    continue;
+                const uint32_t row = BigEndian32(&entry[entry.size() - kRowIdSize]);
+                entry.resize(entry.size() - kRowIdSize);
+                stored[row] = entry;
+            }
+        }
+    }
+    const auto found = stored.find(table.RowPage() << 8 | uint32_t(table.RowSlot() & 0xFF));
+    if (found == stored.end())
+        return false;
+    m_key = found->second;
+    return true;
 }
 
 void IndexKeeper::AddRow(JetTable& table, const std::optional<QString>& value)
@@ -664,7 +701,7 @@ void IndexKeeper::AddRow(JetTable& table, const std::optional<QString>& value)
     for (size_t i = 0; i < m_indexes.size(); ++i) {
         const IndexDef& index = m_indexes[i];
         m_key.clear();
-        bool allNull = true;
+        bool allNull = true, storedKey = false;
         for (const IndexColumn& c : index.columns) {
             const bool isChanged = c.column == m_column;
             const size_t start = m_key.size();
@@ -676,7 +713,11 @@ void IndexKeeper::AddRow(JetTable& table, const std::optional<QString>& value)
                 }
                 m_key.push_back(c.ascending ? kValueAscending : kValueDescending);
                 QChar bad;
-                if (!AppendTextKey(*text, c.order, c.ascending, m_key, &bad))
+                if (!AppendTextKey(*text, c.order, c.ascending, m_key, &bad)) {
+                    if (UseStoredKey(i, table, value)) {
+                        storedKey = true; // the row keeps its value, and its entry
+                        break;
+                    }
                     throw CDaoException(
                         QStringLiteral("Cannot change %1.%2: the value \"%3\" (row %4) holds the "
                                        "character %5, which has no place in the sort order of "
@@ -684,6 +725,7 @@ void IndexKeeper::AddRow(JetTable& table, const std::optional<QString>& value)
                             .arg(m_table.name, m_table.columns[size_t(m_column)].name, *text,
                                  QString::number(table.RowOrdinal()), CharacterName(bad),
                                  index.name));
+                }
                 allNull = false;
                 continue;
             }
@@ -710,7 +752,7 @@ void IndexKeeper::AddRow(JetTable& table, const std::optional<QString>& value)
                 Invert(m_key, start + 1);
             allNull = false;
         }
-        if (allNull && index.IgnoresNulls())
+        if (allNull && !storedKey && index.IgnoresNulls())
             continue;
         m_entries[i].Add(m_key, table.RowPage(), table.RowSlot(), table.RowOrdinal());
     }

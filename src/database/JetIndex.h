@@ -18,6 +18,7 @@
 #include "database/JetSortKey.h"
 
 #include <optional>
+#include <unordered_map>
 
 namespace jet {
 
@@ -108,10 +109,15 @@ public:
     const IndexEntries& Entries(size_t i) const { return m_entries[i]; }
 
 private:
+    bool UseStoredKey(size_t index, JetTable& table, const std::optional<QString>& value);
+
     JetFile& m_file;
     TableDef m_table;
     int m_column;
     std::vector<IndexDef> m_indexes;
+    // The keys the indexes hold now, by row: read only when a row that keeps
+    // its value has a character this program cannot place.
+    std::vector<std::unordered_map<uint32_t, std::vector<uint8_t>>> m_storedKeys;
     std::vector<IndexEntries> m_entries;
     std::vector<uint8_t> m_key;
 };
