@@ -12,7 +12,11 @@
 // Default sizes: 100000,300000,1000000. The databases are made once in FOLDER
 // (default: the temporary folder) and kept for later runs; every relocation
 // works on a fresh copy. --check runs the libmdb-based index checker on the
-// last relocated copy of each size.
+// last relocated copy of each size, after all measurements.
+//
+// A child's peak memory includes what this process held when it started the
+// child, so the databases are made, and the checks run, in processes of
+// their own (this program again, with --make=N or --check-file=FILE).
 #include "support/Jet4Writer.h"
 #include "support/MdbIndexCheck.h"
 
@@ -68,6 +72,11 @@ QString Work()
 {
     return g_data + QStringLiteral("/work/Kestrel.mdb");
 }
+QString Relocated(long rows)
+{
+    return g_data + QStringLiteral("/work/Relocated-%1.mdb").arg(rows);
+}
+std::string g_self;
 
 // Columns of the kind the acquisition application keeps per image.
 void MakeDatabase(long rows)
@@ -111,7 +120,7 @@ void MakeDatabase(long rows)
     QFile::rename(partial, Pristine(rows));
 }
 
-Sample Run(const std::vector<std::string>& args)
+Sample Run(const std::vector<std::string>& args, bool quiet = true)
 {
     std::vector<char*> argv;
     for (const std::string& a : args)
@@ -119,7 +128,8 @@ Sample Run(const std::vector<std::string>& args)
     argv.push_back(nullptr);
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+    if (quiet)
+        posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
     Sample s;
     const auto start = std::chrono::steady_clock::now();
     pid_t pid = 0;
@@ -170,12 +180,17 @@ void Relocation(benchmark::State& state, long rows)
         g_relocation[rows].Add(s);
     }
     state.counters["peak_MB"] = g_relocation[rows].peakMB;
-    if (g_check) {
-        const auto results = mdbcheck::CheckFile(Work());
-        std::printf("index check after %ld rows: %s\n%s", rows,
-                    mdbcheck::AllOk(results) ? "consistent" : "INCONSISTENT",
-                    qPrintable(mdbcheck::Describe(results)));
-    }
+    QFile::remove(Relocated(rows));
+    QFile::rename(Work(), Relocated(rows));
+}
+
+int CheckFile(const QString& file)
+{
+    const auto results = mdbcheck::CheckFile(file);
+    std::printf("index check of %s: %s\n%s", qPrintable(file),
+                mdbcheck::AllOk(results) ? "consistent" : "INCONSISTENT",
+                qPrintable(mdbcheck::Describe(results)));
+    return mdbcheck::AllOk(results) ? 0 : 1;
 }
 
 void Report()
@@ -185,6 +200,10 @@ void Report()
     for (const long rows : g_sizes) {
         const Totals& e = g_export[rows];
         const Totals& r = g_relocation[rows];
+        if (e.peakMB == 0 || r.peakMB == 0) {
+            std::printf("%10ld  (not measured)\n", rows);
+            continue;
+        }
         std::printf("%10ld %9.1f %12.3f %12.3f %7.2f %13.1f %13.1f\n", rows,
                     double(QFileInfo(Pristine(rows)).size()) / 1048576.0, e.best, r.best,
                     r.best / e.best, e.peakMB, r.peakMB);
@@ -198,8 +217,14 @@ void Report()
 int main(int argc, char** argv)
 {
     std::vector<char*> rest;
+    g_self = argv[0];
     for (int i = 0; i < argc; ++i) {
-        if (!std::strncmp(argv[i], "--rows=", 7)) {
+        if (!std::strncmp(argv[i], "--make=", 7)) {
+            MakeDatabase(std::atol(argv[i] + 7));
+            return 0;
+        } else if (!std::strncmp(argv[i], "--check-file=", 13)) {
+            return CheckFile(QString::fromLocal8Bit(argv[i] + 13));
+        } else if (!std::strncmp(argv[i], "--rows=", 7)) {
             g_sizes.clear();
             for (const QString& n : QString::fromLatin1(argv[i] + 7).split(u','))
                 g_sizes.push_back(n.toLong());
@@ -214,7 +239,8 @@ int main(int argc, char** argv)
     int count = int(rest.size());
     benchmark::Initialize(&count, rest.data());
     for (const long rows : g_sizes) {
-        MakeDatabase(rows);
+        if (!QFileInfo::exists(Pristine(rows)))
+            Run({g_self, "--data=" + g_data.toStdString(), "--make=" + std::to_string(rows)});
         const std::string n = std::to_string(rows);
         benchmark::RegisterBenchmark(("MdbExportImgInfo/" + n).c_str(), MdbExportImgInfo, rows)
             ->UseManualTime()
@@ -228,5 +254,10 @@ int main(int argc, char** argv)
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
     Report();
+    std::fflush(stdout);
+    for (const long rows : g_sizes) {
+        if (g_check)
+            Run({g_self, "--check-file=" + Relocated(rows).toStdString()}, false);
+    }
     return 0;
 }
