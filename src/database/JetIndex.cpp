@@ -696,6 +696,44 @@ bool IndexKeeper::UseStoredKey(size_t i, JetTable& table, const std::optional<QS
     return true;
 }
 
+namespace {
+
+// Appends one column's part of a key: its flag, then its value's encoding.
+// Returns false, naming the character, for a text it cannot place.
+bool AppendColumnKey(const IndexColumn& c, JetTable& table, const std::optional<QString>* text,
+                     std::vector<uint8_t>& key, bool& isNull, QChar& bad)
+{
+    const uint8_t flag = c.ascending ? kValueAscending : kValueDescending;
+    const uint8_t nullFlag = c.ascending ? kNullAscending : kNullDescending;
+    if (text) {
+        isNull = !text->has_value();
+        key.push_back(isNull ? nullFlag : flag);
+        return isNull || AppendTextKey(**text, c.order, c.ascending, key, &bad);
+    }
+    const std::optional<QByteArray> raw = table.RawValue(c.column);
+    if (c.type == kBoolean) { // kept in the null mask: never NULL, yes sorts first
+        isNull = false;
+        key.insert(key.end(), {flag, uint8_t(raw.has_value() == c.ascending ? 0x00 : 0xFF)});
+        return true;
+    }
+    isNull = !raw;
+    key.push_back(isNull ? nullFlag : flag);
+    if (isNull)
+        return true;
+    const size_t start = key.size();
+    if (c.type == kByte)
+        key.insert(key.end(), raw->begin(), raw->end());
+    else if (c.type == kFloat || c.type == kDouble || c.type == kDateTime)
+        AppendFloating(*raw, c.ascending, key);
+    else
+        AppendInteger(*raw, c.ascending, key);
+    if (c.type == kByte && !c.ascending)
+        Invert(key, start);
+    return true;
+}
+
+} // namespace
+
 void IndexKeeper::AddRow(JetTable& table, const std::optional<QString>& value)
 {
     for (size_t i = 0; i < m_indexes.size(); ++i) {
@@ -703,54 +741,26 @@ void IndexKeeper::AddRow(JetTable& table, const std::optional<QString>& value)
         m_key.clear();
         bool allNull = true, storedKey = false;
         for (const IndexColumn& c : index.columns) {
-            const bool isChanged = c.column == m_column;
-            const size_t start = m_key.size();
-            if (c.type == kText || c.type == kMemo) {
-                const std::optional<QString> text = isChanged ? value : table.Value(c.column);
-                if (!text) {
-                    m_key.push_back(c.ascending ? kNullAscending : kNullDescending);
-                    continue;
-                }
-                m_key.push_back(c.ascending ? kValueAscending : kValueDescending);
-                QChar bad;
-                if (!AppendTextKey(*text, c.order, c.ascending, m_key, &bad)) {
-                    if (UseStoredKey(i, table, value)) {
-                        storedKey = true; // the row keeps its value, and its entry
-                        break;
-                    }
-                    throw CDaoException(
-                        QStringLiteral("Cannot change %1.%2: the value \"%3\" (row %4) holds the "
-                                       "character %5, which has no place in the sort order of "
-                                       "the index %6. No row was changed.")
-                            .arg(m_table.name, m_table.columns[size_t(m_column)].name, *text,
-                                 QString::number(table.RowOrdinal()), CharacterName(bad),
-                                 index.name));
-                }
-                allNull = false;
+            std::optional<QString> text;
+            if (c.type == kText || c.type == kMemo)
+                text = c.column == m_column ? value : table.Value(c.column);
+            bool isNull = false;
+            QChar bad;
+            if (AppendColumnKey(c, table, c.type == kText || c.type == kMemo ? &text : nullptr,
+                                m_key, isNull, bad)) {
+                allNull = allNull && isNull;
                 continue;
             }
-            const std::optional<QByteArray> raw = table.RawValue(c.column);
-            if (c.type == kBoolean) {
-                // Kept in the null mask: never NULL, yes sorts first.
-                m_key.push_back(c.ascending ? kValueAscending : kValueDescending);
-                m_key.push_back(raw.has_value() == c.ascending ? 0x00 : 0xFF);
-                allNull = false;
-                continue;
+            if (UseStoredKey(i, table, value)) {
+                storedKey = true; // the row keeps its value, and its entry
+                break;
             }
-            if (!raw) {
-                m_key.push_back(c.ascending ? kNullAscending : kNullDescending);
-                continue;
-            }
-            m_key.push_back(c.ascending ? kValueAscending : kValueDescending);
-            if (c.type == kByte)
-                m_key.insert(m_key.end(), raw->begin(), raw->end());
-            else if (c.type == kFloat || c.type == kDouble || c.type == kDateTime)
-                AppendFloating(*raw, c.ascending, m_key);
-            else
-                AppendInteger(*raw, c.ascending, m_key);
-            if (c.type == kByte && !c.ascending)
-                Invert(m_key, start + 1);
-            allNull = false;
+            throw CDaoException(
+                QStringLiteral("Cannot change %1.%2: the value \"%3\" (row %4) holds the "
+                               "character %5, which has no place in the sort order of the "
+                               "index %6. No row was changed.")
+                    .arg(m_table.name, m_table.columns[size_t(m_column)].name, *text,
+                         QString::number(table.RowOrdinal()), CharacterName(bad), index.name));
         }
         if (allNull && !storedKey && index.IgnoresNulls())
             continue;
