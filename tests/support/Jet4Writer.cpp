@@ -515,7 +515,9 @@ Writer::Impl::WriteIndexLevel(const Table& t, const std::vector<std::vector<uint
         Write(first + uint32_t(p), page.data());
         std::vector<uint8_t> last = pages[p].second > pages[p].first ? entries[pages[p].second - 1]
                                                                      : std::vector<uint8_t>();
-        Append32(last, 0); // room for the child's number, big-endian
+        if (!leaves && last.size() >= 4)
+            last.resize(last.size() - 4); // a node is named without its own child pointer
+        Append32(last, 0);                // room for the child's number, big-endian
         const uint32_t child = first + uint32_t(p);
         for (int k = 0; k < 4; ++k)
             last[last.size() - 4 + size_t(k)] = uint8_t(child >> (24 - 8 * k));
