@@ -149,11 +149,11 @@ void CDetectorCareray::DisableForVet()
     EnableDlgItem(kEnableThird, false);
 }
 
-// The entry whose item data is data, searched from the last; else the first.
-int CDetectorCareray::FindItemData(int list, int data) const
+// The entry whose item data is wanted, searched from the last; else the first.
+int CDetectorCareray::FindItemData(int list, int wanted) const
 {
     for (int i = GetCount(list) - 1; i >= 0; --i) {
-        if (GetItemData(list, i) == data)
+        if (GetItemData(list, i) == wanted)
             return i;
     }
     return 0;

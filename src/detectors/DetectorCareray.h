@@ -39,7 +39,7 @@ private:
     void LoadColumn(const CarerayColumn& column);
     void LoadWorkFolders(bool dual);
     void DisableForVet();
-    int FindItemData(int list, int data) const;
+    int FindItemData(int list, int wanted) const;
 
     std::unique_ptr<Ui::DetectorCareray> m_ui;
 };

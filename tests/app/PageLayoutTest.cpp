@@ -350,8 +350,8 @@ TEST_P(PageLayout, FitsThePageAreaWithoutOverlapOrCutText)
 }
 
 INSTANTIATE_TEST_SUITE_P(EveryPage, PageLayout, ::testing::ValuesIn(kPages),
-                         [](const ::testing::TestParamInfo<PageCase>& info) {
-                             std::string name = info.param.name;
+                         [](const ::testing::TestParamInfo<PageCase>& test) {
+                             std::string name = test.param.name;
                              for (char& ch : name) {
                                  if (!std::isalnum(static_cast<unsigned char>(ch)))
                                      ch = '_';

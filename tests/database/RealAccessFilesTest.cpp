@@ -147,9 +147,9 @@ INSTANTIATE_TEST_SUITE_P(
                     Case{"delColTestV2003.mdb", "Table1", "data2"},
                     Case{"DateTestDatabase.mdb", "DateTest", "ShortTextCol"},
                     Case{"DateTestDatabase.mdb", "DateTest", "LongTextCol"}),
-    [](const testing::TestParamInfo<Case>& info) {
-        QString name = QString::fromLatin1(info.param.file).section(QLatin1Char('.'), 0, 0) +
-                       QLatin1Char('_') + QLatin1String(info.param.column);
+    [](const testing::TestParamInfo<Case>& test) {
+        QString name = QString::fromLatin1(test.param.file).section(QLatin1Char('.'), 0, 0) +
+                       QLatin1Char('_') + QLatin1String(test.param.column);
         return name
             .replace(QRegularExpression(QStringLiteral("[^A-Za-z0-9_]")), QStringLiteral("_"))
             .toStdString();

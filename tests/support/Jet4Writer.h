@@ -32,9 +32,9 @@ struct Column {
 
 struct Value {
     Value() = default; // NULL
-    Value(const char* text) : null(false), text(QString::fromUtf8(text)) {}
-    Value(const QString& text) : null(false), text(text) {}
-    Value(int number) : null(false), number(number) {}
+    Value(const char* utf8) : null(false), text(QString::fromUtf8(utf8)) {}
+    Value(const QString& value) : null(false), text(value) {}
+    Value(int value) : null(false), number(value) {}
     static Value Null() { return Value(); }
 
     bool null = true;
