@@ -11,8 +11,16 @@
 // the bare name for files of the workstation folder). In a dry run the same
 // lines are written and nothing is: later reads see the unwritten content.
 #include <functional>
+#include <set>
+#include <string>
 
 class QWidget;
 
 // Returns true when every file was written.
 bool RunSaveTransaction(const std::function<void()>& writes, QWidget* parent = nullptr);
+
+// Tells each write the INI functions refused since the last call (one message
+// naming the file, the key and why; the run ends with status 1), except those
+// to the files in failedFiles, whose failure was told already. Returns true
+// when there was one.
+bool ReportRefusedWrites(const std::set<std::string>& failedFiles = {}, QWidget* parent = nullptr);
