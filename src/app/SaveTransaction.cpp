@@ -5,7 +5,9 @@
 #include "platform/MessageBox.h"
 #include "platform/Profile.h"
 #include "platform/ScriptDriver.h"
+#include "platform/StopSignals.h"
 #include "platform/Transcript.h"
+#include "settings/Ini.h"
 
 #include <QDir>
 #include <QFile>
@@ -53,7 +55,7 @@ void ReportChanges(const std::vector<profile::Change>& changes, const std::set<s
 // backup must never cost the engineer the save itself.
 void KeepBackups(QWidget* parent)
 {
-    for (const std::string& path : profile::PendingFiles()) {
+    for (const std::string& path : profile::ChangingFiles()) {
         const QString reason = backup::Keep(QFile::decodeName(path.c_str()));
         if (!reason.isEmpty())
             AfxMessageBox(QStringLiteral("Could not back up %1 (%2); it is saved without a backup.")
@@ -83,6 +85,8 @@ QStringList PreviewSave(const std::function<void()>& writes)
     writes();
     const std::vector<profile::Change> changes = profile::PendingChanges();
     profile::RollbackTransaction();
+    // The OK that follows refuses the same writes again and tells them then.
+    TakeRefusedWrites();
     if (!dryRun)
         profile::SetDryRun(false);
     QStringList lines;
@@ -91,14 +95,32 @@ QStringList PreviewSave(const std::function<void()>& writes)
     return lines;
 }
 
+bool ReportRefusedWrites(const std::set<std::string>& failedFiles, QWidget* parent)
+{
+    bool any = false;
+    for (const RefusedWrite& r : TakeRefusedWrites()) {
+        if (failedFiles.count(r.path))
+            continue; // the file's own failure is told once, by its save
+        AfxMessageBox(QStringLiteral("Could not save %1: [%2] %3 was not written: %4.")
+                          .arg(Local(r.path), Local(r.section), Local(r.key), Local(r.reason)),
+                      parent);
+        theApp.m_nExitStatus = 1;
+        any = true;
+    }
+    return any;
+}
+
 bool RunSaveTransaction(const std::function<void()>& writes, QWidget* parent)
 {
     profile::BeginTransaction();
     writes();
     // A script stopped by an error presses nothing: what its last action
-    // would have written is dropped.
-    if (ScriptDriver* driver = ScriptDriver::Current(); driver && driver->Aborted()) {
+    // would have written is dropped; so is a save that a stop signal or a lost
+    // transcript overtook.
+    const ScriptDriver* driver = ScriptDriver::Current();
+    if ((driver && driver->Aborted()) || stopsignals::Pending() || transcript::Broken()) {
         profile::RollbackTransaction();
+        TakeRefusedWrites();
         return false;
     }
     const std::vector<profile::Change> changes = profile::PendingChanges();
@@ -113,7 +135,8 @@ bool RunSaveTransaction(const std::function<void()>& writes, QWidget* parent)
         theApp.m_nExitStatus = 1;
         failed.insert(failure.path);
     }
+    const bool refused = ReportRefusedWrites(failed, parent);
     if (profile::DryRun() || transcript::Active())
         ReportChanges(changes, failed);
-    return failures.empty();
+    return failures.empty() && !refused;
 }

@@ -4,12 +4,14 @@
 #include "app/Backup.h"
 #include "app/RestoreBackupDlg.h"
 #include "app/ReviewChangesDlg.h"
+#include "app/SaveTransaction.h"
 #include "app/SetUpDlg.h"
 #include "database/SetupDatabase.h"
 #include "platform/FileAttributes.h"
 #include "platform/MessageBox.h"
 #include "platform/Profile.h"
 #include "platform/ScriptDriver.h"
+#include "platform/StopSignals.h"
 #include "platform/Transcript.h"
 #include "settings/Ini.h"
 
@@ -21,6 +23,9 @@
 
 #include <QApplication>
 #include <QPixmap>
+#include <QSocketNotifier>
+
+#include <memory>
 
 #include <cstdio>
 
@@ -67,8 +72,10 @@ int SaveScreenshots(CSetUpDlg& dlg, const QString& folder)
         for (int n = 0; n < 10; ++n)
             QApplication::processEvents();
         QString name = tabs[i].toLower();
-        name.replace(QLatin1String("&&"), QLatin1String("and")).replace(QLatin1Char(' '), QLatin1Char('-'));
-        const QString file = QDir(folder).filePath(QStringLiteral("tab-%1-%2.png").arg(i).arg(name));
+        name.replace(QLatin1String("&&"), QLatin1String("and"))
+            .replace(QLatin1Char(' '), QLatin1Char('-'));
+        const QString file =
+            QDir(folder).filePath(QStringLiteral("tab-%1-%2.png").arg(QString::number(i), name));
         if (!dlg.grab().save(file)) {
             std::fprintf(stderr, "kestrel-setup: cannot write %s\n", qPrintable(file));
             return 1;
@@ -90,6 +97,19 @@ bool ReadScript(const QString& file, QString* text)
     }
     *text = QString::fromUtf8(f.readAll());
     return true;
+}
+
+// A stop signal or a transcript nobody reads overrides what the run reached.
+int FinalStatus(int status)
+{
+    if (const int signal = stopsignals::Pending()) {
+        std::fprintf(stderr, "kestrel-setup: stopped by signal %d; nothing more was saved\n",
+                     signal);
+        return stopsignals::ExitStatus(signal);
+    }
+    if (transcript::Broken() && status == 0)
+        return 2;
+    return status;
 }
 
 } // namespace
@@ -148,6 +168,7 @@ int CSetUpApp::RunSettingsMode(const StartOptions& options)
         SetFileAttributesA(iniBytes.constData(), FILE_ATTRIBUTE_NORMAL);
     g_Ini.SetPath(iniBytes.constData());
 
+    TakeRefusedWrites(); // an earlier run's in the same process are told already
     int status = 0;
     {
         CSetUpDlg dlg;
@@ -159,10 +180,21 @@ int CSetUpApp::RunSettingsMode(const StartOptions& options)
             dlg.Create(nullptr);
             status = driver.Run(dlg);
         } else {
+            // A stop signal closes every dialog as Cancel.
+            std::unique_ptr<QSocketNotifier> wake;
+            if (stopsignals::WakeUpFd() >= 0) {
+                wake = std::make_unique<QSocketNotifier>(stopsignals::WakeUpFd(),
+                                                         QSocketNotifier::Read);
+                QObject::connect(wake.get(), &QSocketNotifier::activated, wake.get(),
+                                 [] { QCoreApplication::exit(1); });
+            }
             dlg.DoModal();
         }
+        // Writes made outside a save are refused without a message box of
+        // their own.
+        ReportRefusedWrites();
     }
     if (wasReadOnly)
         SetFileAttributesA(iniBytes.constData(), FILE_ATTRIBUTE_READONLY);
-    return status != 0 ? status : m_nExitStatus;
+    return FinalStatus(status != 0 ? status : m_nExitStatus);
 }

@@ -172,12 +172,11 @@ void JetFile::OpenSession()
     m_jet3 = mdb->f->jet_version == MDB_VER_JET3;
     m_pageSize = int(mdb->fmt->pg_size);
     if (m_identity.size % m_pageSize != 0)
-        throw CDaoException(QStringLiteral("Cannot open the database %1: the file is damaged (its "
-                                           "%2 bytes are not a whole number of %3-byte pages; it "
-                                           "was cut short).")
-                                .arg(shown)
-                                .arg(m_identity.size)
-                                .arg(m_pageSize));
+        throw CDaoException(
+            QStringLiteral("Cannot open the database %1: the file is damaged (its "
+                           "%2 bytes are not a whole number of %3-byte pages; it "
+                           "was cut short).")
+                .arg(shown, QString::number(m_identity.size), QString::number(m_pageSize)));
     m_format = !m_jet3                                                 ? TextFormat::Jet4
                : (mdb->f->code_page == 1252 || mdb->f->code_page == 0) ? TextFormat::Jet3Windows1252
                                                                        : TextFormat::Jet3Bytes;
@@ -196,9 +195,8 @@ void JetFile::CheckRoomForCopy(qint64 size) const
     if (free < needed)
         throw CDaoException(QStringLiteral("Not enough free disk space beside the database %1 "
                                            "to relocate it safely: %2 MB needed, %3 MB free.")
-                                .arg(DisplayPath())
-                                .arg((needed + (1 << 20) - 1) >> 20)
-                                .arg(free >> 20));
+                                .arg(DisplayPath(), QString::number((needed + (1 << 20) - 1) >> 20),
+                                     QString::number(free >> 20)));
 }
 
 namespace {
@@ -449,8 +447,7 @@ void JetFile::ReadPage(uint32_t page, uint8_t* buffer) const
             NoteDamage();
             throw CDaoException(QStringLiteral("The database %1 is damaged: page %2 lies "
                                                "beyond the end of the file.")
-                                    .arg(DisplayPath())
-                                    .arg(page));
+                                    .arg(DisplayPath(), QString::number(page)));
         }
         done += got;
     }

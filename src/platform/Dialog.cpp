@@ -437,16 +437,15 @@ QString CDialog::DumpLine(int id) const
     QByteArray text = GetDlgItemText(id);
     if (kind == QLatin1String("updown") || kind == QLatin1String("progress"))
         text.clear();
-    return QStringLiteral(
-               "control %1 %2 visible=%3 enabled=%4 checked=%5 sel=%6 text=\"%7\" items=[%8]")
-        .arg(id)
-        .arg(kind)
-        .arg(IsDlgItemVisible(id) ? 1 : 0)
-        .arg(IsDlgItemEnabled(id) ? 1 : 0)
-        .arg(IsDlgButtonChecked(id))
-        .arg(list ? GetCurSel(id) : -1)
-        .arg(transcript::Escape(text))
-        .arg(items.join(QLatin1Char(',')));
+    // Joined, not chained through arg(): a text holding "%1" must stay as it is.
+    auto flag = [](bool on) { return on ? QLatin1String("1") : QLatin1String("0"); };
+    return QStringLiteral("control ") + QString::number(id) + QLatin1Char(' ') + kind +
+           QLatin1String(" visible=") + flag(IsDlgItemVisible(id)) + QLatin1String(" enabled=") +
+           flag(IsDlgItemEnabled(id)) + QLatin1String(" checked=") +
+           QString::number(IsDlgButtonChecked(id)) + QLatin1String(" sel=") +
+           QString::number(list ? GetCurSel(id) : -1) + QLatin1String(" text=\"") +
+           transcript::Escape(text) + QLatin1String("\" items=[") + items.join(QLatin1Char(',')) +
+           QLatin1Char(']');
 }
 
 int CDialog::DoModal(QWidget* owner)

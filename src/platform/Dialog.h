@@ -76,7 +76,7 @@ public:
     int AddString(int id, const char* text) { return AddString(id, QByteArray(text)); }
     void ResetContent(int id);
     int GetCount(int id) const;
-    void SetItemData(int id, int index, qintptr data);
+    void SetItemData(int id, int index, qintptr value);
     qintptr GetItemData(int id, int index) const;
     void SetCurSel(int id, int index); // -1 clears the selection
     int GetCurSel(int id) const;       // -1 when none

@@ -42,7 +42,8 @@ public:
     static ScriptDriver* Current();
 
     // Runs the script against the main dialog; returns the exit status
-    // (0 ran to its end, 2 an error line).
+    // (0 ran to its end, 2 an error line or a transcript that could not be
+    // written, 128 + N when signal N stopped it).
     int Run(ScriptHost& host);
 
     // Called by CDialog::DoModal: the script drives the dialog until it ends.
@@ -59,7 +60,7 @@ private:
         int number;
         QStringList words; // command and arguments, texts unescaped
         QList<bool> quoted;
-        QString error;     // a parse error
+        QString error; // a parse error
     };
     enum class Outcome { Continue, EndedMain, EndedModal, Error };
 
@@ -77,6 +78,8 @@ private:
     CDialog* Target() const;
     QWidget* ControlFor(const Line& line, const QString& idText, int* id);
     Outcome Fail(const Line& line, const QString& reason);
+    // A stop signal or a lost transcript ends the script before `next`.
+    bool Interrupted(const Line& next);
     void DumpTabs() const;
 
     std::vector<Line> m_lines;
@@ -86,4 +89,5 @@ private:
     std::deque<QString> m_pickerAnswers; // null string = cancel
     bool m_aborted = false;
     bool m_mainEnded = false;
+    int m_stopSignal = 0;
 };

@@ -257,6 +257,10 @@ TEST_F(Relocation, AFailingPassStopsAtTheRowItCannotChange)
     EXPECT_EQ(lines[2], QStringLiteral("relocated: tEc.PAR rows=2 changed=2"));
     EXPECT_TRUE(lines[3].contains(QStringLiteral("ImgInfo.FullPath (row 3)")))
         << lines[3].toStdString();
+    EXPECT_TRUE(lines[3].endsWith(QStringLiteral(
+        "The pass over ImgInfo.FullPath stopped at this row: it and the rows after it were "
+        "left as they were.")))
+        << "row 4 was left too: " << lines[3].toStdString();
 
     EXPECT_EQ(dbtest::ReadColumn(db, "tEc", "LUT"), (Column{Path("E:\\1.lut"), Path("E:\\2.lut")}));
     EXPECT_EQ(dbtest::ReadColumn(db, "ImgInfo", "FullPath"),
@@ -289,4 +293,22 @@ TEST_F(Relocation, TheDatabaseIsReplacedWholeAndNoCopyStaysBehind)
     stat(QFile::encodeName(db).constData(), &st);
     EXPECT_EQ(st.st_mode & 07777, 0640u); // the new file keeps the old one's permissions
     EXPECT_EQ(QDir(m_dir.path()).entryList(QDir::Files), QStringList{"Kestrel.mdb"});
+}
+
+// A folder named with "%1" and "%2" is named as it is, numbers and all.
+TEST_F(Relocation, ADatabasePathWithPlaceholdersIsNamedAsItIs)
+{
+    ASSERT_TRUE(QDir(m_dir.path()).mkdir(QStringLiteral("a%1b%2")));
+    const QString db = m_dir.filePath(QStringLiteral("a%1b%2/Kestrel.mdb"));
+    jet4::WriteDatabase(db, {KestrelTable("tAPR", {"APRImagePath"}, {{"C:\\a.bmp"}})});
+    QFile f(db);
+    ASSERT_TRUE(f.open(QIODevice::Append));
+    f.write(QByteArray(100, '\0')); // cut short of a whole page
+    f.close();
+    const dbtest::RunResult run = dbtest::Relocate(Path("E:;F:"), db);
+    EXPECT_EQ(run.exitStatus, 1);
+    EXPECT_TRUE(run.transcript.contains(QStringLiteral("Cannot open the database %1: the file is "
+                                                       "damaged (its %2 bytes")
+                                            .arg(db, QString::number(QFileInfo(db).size()))))
+        << run.transcript.toStdString();
 }
