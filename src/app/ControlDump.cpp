@@ -55,14 +55,13 @@ QString DumpControl(const CDialog& dialog, int id)
     QByteArray text = dialog.GetDlgItemText(id);
     if (kind == QLatin1String("updown") || kind == QLatin1String("progress"))
         text.clear();
-    return QStringLiteral(
-               "control %1 %2 visible=%3 enabled=%4 checked=%5 sel=%6 text=\"%7\" items=[%8]")
-        .arg(id)
-        .arg(kind)
-        .arg(dialog.IsDlgItemVisible(id) ? 1 : 0)
-        .arg(dialog.IsDlgItemEnabled(id) ? 1 : 0)
-        .arg(dialog.IsDlgButtonChecked(id))
-        .arg(list ? dialog.GetCurSel(id) : -1)
-        .arg(transcript::Escape(text))
-        .arg(items.join(QLatin1Char(',')));
+    // Joined, not chained through arg(): a text holding "%1" must stay as it is.
+    auto flag = [](bool on) { return on ? QLatin1String("1") : QLatin1String("0"); };
+    return QStringLiteral("control ") + QString::number(id) + QLatin1Char(' ') + kind +
+           QLatin1String(" visible=") + flag(dialog.IsDlgItemVisible(id)) +
+           QLatin1String(" enabled=") + flag(dialog.IsDlgItemEnabled(id)) +
+           QLatin1String(" checked=") + QString::number(dialog.IsDlgButtonChecked(id)) +
+           QLatin1String(" sel=") + QString::number(list ? dialog.GetCurSel(id) : -1) +
+           QLatin1String(" text=\"") + transcript::Escape(text) + QLatin1String("\" items=[") +
+           items.join(QLatin1Char(',')) + QLatin1Char(']');
 }

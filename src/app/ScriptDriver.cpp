@@ -6,6 +6,7 @@
 #include "ui/Controls.h"
 #include "ui/Dialog.h"
 #include "ui/Transcript.h"
+#include "ui/StopSignals.h"
 
 #include <QAbstractButton>
 #include <QComboBox>
@@ -14,7 +15,6 @@
 #include <QValidator>
 
 namespace {
-
 
 // Splits a script line into words; a word in double quotes may hold blanks and
 // C escapes. Returns false with a reason for a malformed line.
@@ -52,11 +52,21 @@ bool Tokenize(const QString& line, QStringList* words, QList<bool>* quoted, QStr
                 break;
             const QChar e = line[i++];
             switch (e.unicode()) {
-            case 'n': text += QLatin1Char('\n'); break;
-            case 'r': text += QLatin1Char('\r'); break;
-            case 't': text += QLatin1Char('\t'); break;
-            case '\\': text += QLatin1Char('\\'); break;
-            case '"': text += QLatin1Char('"'); break;
+            case 'n':
+                text += QLatin1Char('\n');
+                break;
+            case 'r':
+                text += QLatin1Char('\r');
+                break;
+            case 't':
+                text += QLatin1Char('\t');
+                break;
+            case '\\':
+                text += QLatin1Char('\\');
+                break;
+            case '"':
+                text += QLatin1Char('"');
+                break;
             default:
                 *error = QStringLiteral("unknown escape \\%1").arg(e);
                 return false;
@@ -104,23 +114,44 @@ int ScriptDriver::Run(ScriptHost& host)
     m_host = &host;
     while (m_next < m_lines.size() && !m_aborted && !m_mainEnded) {
         const Line& line = m_lines[m_next++];
-        Execute(line);
+        if (!Interrupted(line))
+            Execute(line);
     }
     if (!m_aborted && !m_mainEnded)
         host.PressCancel();
     m_host = nullptr;
+    if (m_stopSignal)
+        return stopsignals::ExitStatus(m_stopSignal);
     return m_aborted ? 2 : 0;
+}
+
+bool ScriptDriver::Interrupted(const Line& next)
+{
+    if (const int signal = stopsignals::Pending()) {
+        m_stopSignal = signal;
+        m_aborted = true;
+        return true;
+    }
+    if (transcript::Broken()) {
+        Fail(next, QStringLiteral("the transcript cannot be written"));
+        return true;
+    }
+    return false;
 }
 
 int ScriptDriver::RunModal(CDialog& dialog)
 {
-    transcript::Line(QStringLiteral("dialog: \"%1\"").arg(transcript::Escape(dialog.windowTitle())));
+    transcript::Line(
+        QStringLiteral("dialog: \"%1\"").arg(transcript::Escape(dialog.windowTitle())));
     // A dialog may tell what it shows as it opens (the review its change lines).
     for (const QString& text : dialog.property("openingLines").toStringList())
         transcript::Line(text);
     m_modals.push_back(&dialog);
-    while (dialog.ModalResult() == 0 && !m_aborted && m_next < m_lines.size())
-        Execute(m_lines[m_next++]);
+    while (dialog.ModalResult() == 0 && !m_aborted && m_next < m_lines.size()) {
+        const Line& line = m_lines[m_next++];
+        if (!Interrupted(line))
+            Execute(line);
+    }
     // A script that ends with the dialog up presses its Cancel.
     if (dialog.ModalResult() == 0 && !m_aborted)
         dialog.OnCancel();
@@ -149,7 +180,8 @@ CDialog* ScriptDriver::Target() const
 
 ScriptDriver::Outcome ScriptDriver::Fail(const Line& line, const QString& reason)
 {
-    transcript::Line(QStringLiteral("error: %1: %2").arg(line.number).arg(transcript::Escape(reason)));
+    transcript::Line(QStringLiteral("error: %1: %2")
+                         .arg(QString::number(line.number), transcript::Escape(reason)));
     m_aborted = true;
     return Outcome::Error;
 }
@@ -161,9 +193,9 @@ void ScriptDriver::DumpTabs() const
         for (const QString& t : m_host->TabTexts())
             tabs << QLatin1Char('"') + transcript::Escape(t) + QLatin1Char('"');
     }
-    transcript::Line(QStringLiteral("tabs current=%1 [%2]")
-                         .arg(m_host ? m_host->CurrentTab() : -1)
-                         .arg(tabs.join(QLatin1Char(','))));
+    transcript::Line(
+        QStringLiteral("tabs current=%1 [%2]")
+            .arg(QString::number(m_host ? m_host->CurrentTab() : -1), tabs.join(QLatin1Char(','))));
 }
 
 QWidget* ScriptDriver::ControlFor(const Line& line, const QString& idText, int* id)
@@ -312,9 +344,10 @@ ScriptDriver::Outcome ScriptDriver::DoSelect(const Line& line)
     else if (!ParseInt(line.words[2], &index))
         return WrongArguments(line);
     if (index < 0 || index >= target->GetCount(id)) {
-        const QString entry = line.quoted[2] ? QLatin1Char('"') + line.words[2] + QLatin1Char('"')
-                                             : line.words[2];
-        return Fail(line, QStringLiteral("control %1 has no entry %2").arg(id).arg(entry));
+        const QString entry =
+            line.quoted[2] ? QLatin1Char('"') + line.words[2] + QLatin1Char('"') : line.words[2];
+        return Fail(line,
+                    QStringLiteral("control %1 has no entry %2").arg(QString::number(id), entry));
     }
     if (combo) {
         combo->setCurrentIndex(index);
@@ -334,6 +367,10 @@ ScriptDriver::Outcome ScriptDriver::DoType(const Line& line)
     if (m_aborted)
         return Outcome::Error;
     const QString text = line.words[2];
+    // One-line fields: a person cannot type a line break there.
+    const bool oneLine = qobject_cast<QLineEdit*>(w) || qobject_cast<QComboBox*>(w);
+    if (oneLine && (text.contains(QLatin1Char('\r')) || text.contains(QLatin1Char('\n'))))
+        return Fail(line, QStringLiteral("control %1 takes no line break").arg(id));
     if (auto* edit = qobject_cast<QLineEdit*>(w)) {
         if (edit->isReadOnly())
             return Fail(line, QStringLiteral("control %1 is read-only").arg(id));

@@ -43,7 +43,8 @@ public:
     ~ScriptDriver() override;
 
     // Runs the script against the main dialog; returns the exit status
-    // (0 ran to its end, 2 an error line).
+    // (0 ran to its end, 2 an error line or a transcript that could not be
+    // written, 128 + N when signal N stopped it).
     int Run(ScriptHost& host);
 
     // Called by CDialog::DoModal: the script drives the dialog until it ends.
@@ -60,7 +61,7 @@ private:
         int number;
         QStringList words; // command and arguments, texts unescaped
         QList<bool> quoted;
-        QString error;     // a parse error
+        QString error; // a parse error
     };
     enum class Outcome { Continue, EndedMain, EndedModal, Error };
 
@@ -78,6 +79,8 @@ private:
     CDialog* Target() const;
     QWidget* ControlFor(const Line& line, const QString& idText, int* id);
     Outcome Fail(const Line& line, const QString& reason);
+    // A stop signal or a lost transcript ends the script before `next`.
+    bool Interrupted(const Line& next);
     void DumpTabs() const;
 
     std::vector<Line> m_lines;
@@ -88,4 +91,5 @@ private:
     bool m_aborted = false;
     bool m_mainEnded = false;
     ui::RunModeScope m_installed;
+    int m_stopSignal = 0;
 };

@@ -13,6 +13,8 @@
 #include "ini/Profile.h"
 #include "app/ScriptDriver.h"
 #include "ui/Transcript.h"
+#include "settings/SaveTransaction.h"
+#include "ui/StopSignals.h"
 #include "settings/Ini.h"
 
 #include <QCoreApplication>
@@ -23,6 +25,9 @@
 
 #include <QApplication>
 #include <QPixmap>
+#include <QSocketNotifier>
+
+#include <memory>
 
 #include <cstdio>
 
@@ -69,8 +74,10 @@ int SaveScreenshots(CSetUpDlg& dlg, const QString& folder)
         for (int n = 0; n < 10; ++n)
             QApplication::processEvents();
         QString name = tabs[i].toLower();
-        name.replace(QLatin1String("&&"), QLatin1String("and")).replace(QLatin1Char(' '), QLatin1Char('-'));
-        const QString file = QDir(folder).filePath(QStringLiteral("tab-%1-%2.png").arg(i).arg(name));
+        name.replace(QLatin1String("&&"), QLatin1String("and"))
+            .replace(QLatin1Char(' '), QLatin1Char('-'));
+        const QString file =
+            QDir(folder).filePath(QStringLiteral("tab-%1-%2.png").arg(QString::number(i), name));
         if (!dlg.grab().save(file)) {
             std::fprintf(stderr, "kestrel-setup: cannot write %s\n", qPrintable(file));
             return 1;
@@ -92,6 +99,13 @@ int RunMainDialog(const StartOptions& options, const QString& script)
         dlg.Create(nullptr);
         return driver.Run(dlg);
     }
+    // A stop signal closes every dialog as Cancel.
+    std::unique_ptr<QSocketNotifier> wake;
+    if (stopsignals::WakeUpFd() >= 0) {
+        wake = std::make_unique<QSocketNotifier>(stopsignals::WakeUpFd(), QSocketNotifier::Read);
+        QObject::connect(wake.get(), &QSocketNotifier::activated, wake.get(),
+                         [] { QCoreApplication::exit(1); });
+    }
     dlg.DoModal();
     return 0;
 }
@@ -109,6 +123,19 @@ bool ReadScript(const QString& file, QString* text)
     }
     *text = QString::fromUtf8(f.readAll());
     return true;
+}
+
+// A stop signal or a transcript nobody reads overrides what the run reached.
+int FinalStatus(int status)
+{
+    if (const int signal = stopsignals::Pending()) {
+        std::fprintf(stderr, "kestrel-setup: stopped by signal %d; nothing more was saved\n",
+                     signal);
+        return stopsignals::ExitStatus(signal);
+    }
+    if (transcript::Broken() && status == 0)
+        return 2;
+    return status;
 }
 
 } // namespace
@@ -164,6 +191,9 @@ int CSetUpApp::RunSettingsMode(const StartOptions& options)
     // the run exactly when it was protected before it.
     const ReadOnlyLift lift(iniBytes);
     g_Ini.SetPath(iniBytes.constData());
+    TakeRefusedWrites(); // an earlier run's in the same process are told already
     const int status = RunMainDialog(options, script);
-    return status != 0 ? status : (AnySaveFailed() ? 1 : 0);
+    // Writes made outside a save are refused without a message box of their own.
+    ReportRefusedWrites();
+    return FinalStatus(status != 0 ? status : (AnySaveFailed() ? 1 : 0));
 }

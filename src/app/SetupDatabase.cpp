@@ -131,6 +131,28 @@ void CSetupDatabase::OnChange()
     }
 }
 
+namespace {
+
+// A pass stops at the first row it cannot change: the rows after it are
+// left too, which the engineer must learn from the message, not only "the row".
+QString StoppedPassText(QString message, const QString& table, const QString& column)
+{
+    static const QLatin1String rowLeft(" The row was left as it was.");
+    const bool atRow = message.endsWith(rowLeft);
+    if (atRow)
+        message.chop(rowLeft.size());
+    const QString pass = table + QLatin1Char('.') + column;
+    if (atRow)
+        return message + QStringLiteral(" The pass over %1 stopped at this row: it and the rows "
+                                        "after it were left as they were.")
+                             .arg(pass);
+    return message + QStringLiteral(" The pass over %1 stopped there: the rows after it were "
+                                    "left as they were.")
+                         .arg(pass);
+}
+
+} // namespace
+
 bool CSetupDatabase::ReplaceDriveLetter(const QString& strTable, const QString& strColumn,
                                         CGMDaoRecordset& recordset, QChar cLetter)
 {
@@ -156,13 +178,12 @@ bool CSetupDatabase::ReplaceDriveLetter(const QString& strTable, const QString& 
         }
         recordset.Close();
         if (transcript::Active())
-            transcript::Line(QStringLiteral("relocated: %1.%2 rows=%3 changed=%4")
-                                 .arg(strTable, strColumn)
-                                 .arg(rows)
-                                 .arg(changed));
+            transcript::Line(
+                QStringLiteral("relocated: %1.%2 rows=%3 changed=%4")
+                    .arg(strTable, strColumn, QString::number(rows), QString::number(changed)));
         return true;
     } catch (const CDaoException& e) {
-        ReportFailure(e.Message());
+        ReportFailure(StoppedPassText(e.Message(), strTable, strColumn));
         try {
             recordset.Close();
         } catch (const CDaoException&) {

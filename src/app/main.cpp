@@ -1,5 +1,6 @@
 // kestrel-setup: the configuration editor of the Kestrel workstation.
 #include "app/SetUpApp.h"
+#include "ui/StopSignals.h"
 #include "ui/Transcript.h"
 
 #include <QApplication>
@@ -31,7 +32,27 @@ const char kUsage[] =
     "  --database PATH   relocation mode: the database file to open\n"
     "  --screenshots DIR save a picture of every tab into DIR and quit\n"
     "  --help            show this text\n"
-    "  --version         show the version\n";
+    "  --version         show the version\n"
+    "\n"
+    "Exit status: 0 done; 1 a failure the program reported (a file it could not\n"
+    "save, a value it refused to write); 2 a refused command line or script error,\n"
+    "or a transcript that could not be written; 128+N stopped by signal N\n"
+    "(SIGINT 130, SIGTERM 143, SIGHUP 129): what was not yet saved is dropped.\n";
+
+QtMessageHandler g_qtHandler = nullptr;
+
+// Qt's note that it chose a runtime folder itself is about the environment,
+// not about anything the user did; every other message passes.
+void FilterQtMessages(QtMsgType type, const QMessageLogContext& context, const QString& text)
+{
+    if (type == QtWarningMsg &&
+        text.startsWith(QLatin1String("QStandardPaths: XDG_RUNTIME_DIR not set")))
+        return;
+    if (g_qtHandler)
+        g_qtHandler(type, context, text);
+    else
+        std::fprintf(stderr, "%s\n", qPrintable(qFormatLogMessage(type, context, text)));
+}
 
 int Refuse(const QString& what)
 {
@@ -178,6 +199,14 @@ int main(int argc, char** argv)
         return Refuse(QStringLiteral("--restore takes the number of a backup"));
     if (!options.database.isEmpty() && options.argument.isEmpty())
         return Refuse(QStringLiteral("--database is for the relocation mode"));
+
+    // The settings mode stops at a safe point on a stop signal; the other
+    // modes keep the default, where their own files stay safe on a kill.
+    if (options.argument.isEmpty() && !options.restore)
+        stopsignals::Install();
+    else
+        stopsignals::IgnoreBrokenPipe();
+    g_qtHandler = qInstallMessageHandler(FilterQtMessages);
 
     const bool noScreen = options.headless || options.restore || !options.scriptFile.isEmpty();
     if (noScreen && !qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))

@@ -9,12 +9,20 @@
 // one table, a forward walk over the rows, and in-place changes of a text
 // column by name. Operations beyond that raise a database error rather than
 // pretend. Errors are CDaoException.
+//
+// A column that indexes cover is changed as a whole when the recordset
+// closes: Update only notes the new value, so that before any row changes
+// every index is known to take the new values (a character its sort order
+// cannot place, a key a unique index would hold twice, refuse the column);
+// then the rows are stored and the indexes written anew.
 #include <QString>
 
 #include <memory>
 #include <optional>
+#include <vector>
 
 namespace jet {
+class IndexKeeper;
 class JetFile;
 class JetTable;
 } // namespace jet
@@ -76,12 +84,23 @@ protected:
 private:
     void OpenQuery(int nOpenType, const QString& strSQL);
     void OpenTableList(const QString& strSQL);
+    struct PendingChange;
     void RequireCurrentRow() const;
+    void NoteChange(const QString& strValue);
+    std::optional<QString> PlannedValue();
+    void AddIndexEntries();
+    void FinishIndexedPass(bool bAtEnd);
+    void StorePendingChanges();
+    QString DuplicateMessage(qint64 nFirst, qint64 nRow, const QString& strIndex);
     void RequireField(const QString& strName) const;
     [[noreturn]] static void NotSupported(const char* operation);
 
     std::unique_ptr<jet::JetFile> m_pDatabase;
     std::unique_ptr<jet::JetTable> m_pTable;
+    std::unique_ptr<jet::IndexKeeper> m_pIndexes; // of the column, when indexed
+    std::vector<PendingChange> m_pending;         // in row order
+    QString m_strPendingText;                     // their new characters
+    bool m_bIndexRefused = false;
     int m_nColumn = -1;
     QString m_strColumn;
     QString m_strOpenError;

@@ -160,22 +160,23 @@ void JetFile::OpenSession()
             QStringLiteral("Cannot open the database %1: it is not an Access database.")
                 .arg(shown));
     m_session->mdb = mdb;
-    if (mdb->f->jet_version != MDB_VER_JET3 && mdb->f->jet_version != MDB_VER_JET4)
-        throw CDaoException(QStringLiteral("Cannot change the database %1: its format (Access "
-                                           "2007 or later) is not supported.")
-                                .arg(shown));
+    // Access 2007 and later keep Jet 4's pages and rows under a header of their own.
+    if (mdb->f->jet_version > MDB_VER_ACCDB_2019)
+        throw CDaoException(QStringLiteral("Cannot change the database %1: its format (version "
+                                           "%2) is not supported.")
+                                .arg(shown)
+                                .arg(mdb->f->jet_version));
     if (mdb->f->db_key != 0)
         throw CDaoException(
             QStringLiteral("Cannot change the database %1: it is encoded.").arg(shown));
     m_jet3 = mdb->f->jet_version == MDB_VER_JET3;
     m_pageSize = int(mdb->fmt->pg_size);
     if (m_identity.size % m_pageSize != 0)
-        throw CDaoException(QStringLiteral("Cannot open the database %1: the file is damaged (its "
-                                           "%2 bytes are not a whole number of %3-byte pages; it "
-                                           "was cut short).")
-                                .arg(shown)
-                                .arg(m_identity.size)
-                                .arg(m_pageSize));
+        throw CDaoException(
+            QStringLiteral("Cannot open the database %1: the file is damaged (its "
+                           "%2 bytes are not a whole number of %3-byte pages; it "
+                           "was cut short).")
+                .arg(shown, QString::number(m_identity.size), QString::number(m_pageSize)));
     m_format = !m_jet3                                                 ? TextFormat::Jet4
                : (mdb->f->code_page == 1252 || mdb->f->code_page == 0) ? TextFormat::Jet3Windows1252
                                                                        : TextFormat::Jet3Bytes;
@@ -194,9 +195,8 @@ void JetFile::CheckRoomForCopy(qint64 size) const
     if (free < needed)
         throw CDaoException(QStringLiteral("Not enough free disk space beside the database %1 "
                                            "to relocate it safely: %2 MB needed, %3 MB free.")
-                                .arg(DisplayPath())
-                                .arg((needed + (1 << 20) - 1) >> 20)
-                                .arg(free >> 20));
+                                .arg(DisplayPath(), QString::number((needed + (1 << 20) - 1) >> 20),
+                                     QString::number(free >> 20)));
 }
 
 namespace {
@@ -275,6 +275,65 @@ void MarkIndexedColumns(const JetFile& file, const uint8_t* pageBuffer, MdbTable
                 if (number != 0xFFFF && c.number == number)
                     c.indexed = true;
             }
+        }
+    }
+}
+
+// The usage maps of memo columns' long-value pages, listed after the names
+// of the indexes (files before Access 2000 have none).
+void ReadLongValueMaps(const JetFile& file, const uint8_t* pageBuffer, MdbTableDef* table,
+                       TableDef& def)
+{
+    const bool jet3 = file.IsJet3();
+    DefinitionReader reader(file, pageBuffer, table->index_start);
+    if (!reader.Read(nullptr, int(table->num_real_idxs) * (jet3 ? 39 : 52) +
+                                  int(table->num_idxs) * (jet3 ? 20 : 28)))
+        return;
+    for (unsigned i = 0; i < table->num_idxs; ++i) {
+        uint8_t length[2] = {};
+        if (!reader.Read(length, jet3 ? 1 : 2) ||
+            !reader.Read(nullptr, length[0] | (length[1] << 8)))
+            return;
+    }
+    for (size_t i = 0; i <= def.columns.size(); ++i) {
+        uint8_t entry[10];
+        if (!reader.Read(entry, 2) || (entry[0] == 0xFF && entry[1] == 0xFF) ||
+            !reader.Read(entry + 2, 8))
+            return;
+        const int number = entry[0] | (entry[1] << 8);
+        for (ColumnDef& c : def.columns) {
+            if (c.number == number && c.type == kMemo) {
+                c.longValueMap = uint32_t(mdb_get_int32(entry, 2));
+                c.longValueFreeMap = uint32_t(mdb_get_int32(entry, 6));
+            }
+        }
+    }
+}
+
+// What libmdb does not keep of a definition: the row width, where the usage
+// maps lie, and which texts may be stored compressed.
+void ReadWriterFields(const JetFile& file, uint32_t page, unsigned realIndexes, TableDef& def)
+{
+    const bool jet3 = file.IsJet3();
+    std::vector<uint8_t> buffer(static_cast<size_t>(file.PageSize()));
+    file.ReadPage(page, buffer.data());
+    DefinitionReader reader(file, buffer.data(), 0);
+    uint8_t head[63];
+    if (!reader.Read(head, jet3 ? 43 : 63))
+        return;
+    def.maxColumns = int(mdb_get_int16(head, jet3 ? 21 : 41));
+    def.ownedMap = uint32_t(mdb_get_int32(head, jet3 ? 35 : 55));
+    def.freeMap = uint32_t(mdb_get_int32(head, jet3 ? 39 : 59));
+    if (jet3 || !reader.Read(nullptr, int(realIndexes) * 12))
+        return;
+    for (size_t i = 0; i < def.columns.size(); ++i) {
+        uint8_t block[25];
+        if (!reader.Read(block, 25))
+            return;
+        const int number = block[5] | (block[6] << 8);
+        for (ColumnDef& c : def.columns) {
+            if (c.number == number)
+                c.compressed = (block[16] & 0x01) != 0;
         }
     }
 }
@@ -366,7 +425,10 @@ TableDef JetFile::ReadDefinition(const QString& name, uint32_t page) const
     def.usageMap.assign(table->usage_map, table->usage_map + table->map_sz);
     CopyColumns(table, def);
     MarkIndexedColumns(*this, mdb->pg_buf, table, def);
+    ReadLongValueMaps(*this, mdb->pg_buf, table, def);
+    const unsigned realIndexes = table->num_real_idxs;
     mdb_free_tabledef(table);
+    ReadWriterFields(*this, page, realIndexes, def);
     return def;
 }
 
@@ -385,8 +447,7 @@ void JetFile::ReadPage(uint32_t page, uint8_t* buffer) const
             NoteDamage();
             throw CDaoException(QStringLiteral("The database %1 is damaged: page %2 lies "
                                                "beyond the end of the file.")
-                                    .arg(DisplayPath())
-                                    .arg(page));
+                                    .arg(DisplayPath(), QString::number(page)));
         }
         done += got;
     }
@@ -414,6 +475,124 @@ void JetFile::WritePage(uint32_t page, const uint8_t* buffer)
     MdbHandle* mdb = m_session->mdb;
     if (mdb->cur_pg == page)
         mdb->cur_pg = 0; // libmdb keeps its last page; make it read the new one
+}
+
+uint32_t JetFile::PageCount() const
+{
+    struct stat st {
+    };
+    if (fstat(m_fd, &st) != 0)
+        throw CDaoException(QStringLiteral("Cannot read the database %1: %2.")
+                                .arg(DisplayPath(), ErrorText(errno)));
+    return uint32_t(st.st_size / m_pageSize);
+}
+
+uint32_t JetFile::AppendPage(const uint8_t* buffer)
+{
+    if (!m_onCopy && !m_failed && !m_committed)
+        MakeWorkingCopy();
+    const uint32_t page = PageCount();
+    if (page >= (1u << 24) - 1) // a row's address keeps 3 bytes for its page
+        throw CDaoException(
+            QStringLiteral("The database %1 has reached the largest size Access allows.")
+                .arg(DisplayPath()));
+    WritePage(page, buffer);
+    MarkPageUsed(page);
+    return page;
+}
+
+namespace {
+
+constexpr uint32_t kGlobalMapPage = 1;
+
+uint32_t Get32(const uint8_t* p)
+{
+    return uint32_t(p[0]) | (uint32_t(p[1]) << 8) | (uint32_t(p[2]) << 16) | (uint32_t(p[3]) << 24);
+}
+
+void Put32(uint8_t* p, uint32_t v)
+{
+    for (int i = 0; i < 4; ++i)
+        p[i] = uint8_t(v >> (8 * i));
+}
+
+// Slides an inline map of free pages so that it reaches page: pages past its
+// old end count as free, as they did outside it (what Jackcess does too).
+void SlideFreeMap(uint8_t* map, int bytes, uint32_t page)
+{
+    const uint32_t bits = uint32_t(bytes) * 8;
+    const uint32_t oldStart = Get32(map + 1);
+    bool anyFree = false;
+    for (int i = 0; i < bytes; ++i)
+        anyFree = anyFree || map[5 + i] != 0;
+    const uint32_t newStart = (anyFree ? page - bits / 2 : page) / 8 * 8;
+    std::vector<uint8_t> old(map + 5, map + 5 + bytes);
+    for (uint32_t i = 0; i < bits; ++i) {
+        const uint32_t p = newStart + i;
+        const bool free = p >= oldStart + bits ||
+                          (p >= oldStart && (old[(p - oldStart) / 8] >> ((p - oldStart) % 8)) & 1);
+        if (free)
+            map[5 + i / 8] |= uint8_t(1u << (i % 8));
+        else
+            map[5 + i / 8] &= uint8_t(~(1u << (i % 8)));
+    }
+    Put32(map + 1, newStart);
+}
+
+} // namespace
+
+// Page 1 keeps the database's map of free pages (a set bit is a free page, and
+// pages the map does not reach count as free). A page added at the end is in
+// use, so its bit goes.
+void JetFile::MarkPageUsed(uint32_t page)
+{
+    std::vector<uint8_t> buffer(static_cast<size_t>(m_pageSize));
+    // Files not made by Access may keep table maps there instead: the
+    // catalog's own maps tell.
+    ReadPage(2, buffer.data());
+    for (const int at : {m_jet3 ? 35 : 55, m_jet3 ? 39 : 59}) {
+        if (Get32(&buffer[size_t(at)]) >> 8 == kGlobalMapPage)
+            return;
+    }
+    ReadPage(kGlobalMapPage, buffer.data());
+    const int countOffset = m_jet3 ? 8 : 12;
+    const int start =
+        (buffer[size_t(countOffset) + 2] | (buffer[size_t(countOffset) + 3] << 8)) & 0x1FFF;
+    if (buffer[0] != 0x01 || buffer[size_t(countOffset)] == 0 || start < countOffset + 4 ||
+        start + 5 > m_pageSize) {
+        NoteDamage();
+        throw CDaoException(
+            QStringLiteral("The database %1 is damaged: its map of free pages cannot be read.")
+                .arg(DisplayPath()));
+    }
+    uint8_t* map = &buffer[size_t(start)];
+    const int bytes = m_pageSize - start - 5;
+    if (map[0] == 0) {
+        if (page < Get32(map + 1))
+            return; // the map has moved past it (never so for a page at the end)
+        if (page >= Get32(map + 1) + uint32_t(bytes) * 8)
+            SlideFreeMap(map, bytes, page);
+        const uint32_t bit = page - Get32(map + 1);
+        map[5 + bit / 8] &= uint8_t(~(1u << (bit % 8)));
+        WritePage(kGlobalMapPage, buffer.data());
+        return;
+    }
+    if (map[0] != 1)
+        throw CDaoException(QStringLiteral("The database %1 keeps its map of free pages in a form "
+                                           "this program does not know.")
+                                .arg(DisplayPath()));
+    const uint32_t perPage = uint32_t(m_pageSize - 4) * 8;
+    const uint32_t entry = page / perPage;
+    if (entry >= uint32_t(m_pageSize - start - 1) / 4)
+        return; // beyond what the map can reach
+    const uint32_t mapPage = Get32(map + 1 + 4 * entry);
+    if (mapPage == 0)
+        return; // no map page for this stretch: its pages count as free already
+    std::vector<uint8_t> bitmap(static_cast<size_t>(m_pageSize));
+    ReadPage(mapPage, bitmap.data());
+    const uint32_t bit = page % perPage;
+    bitmap[4 + bit / 8] &= uint8_t(~(1u << (bit % 8)));
+    WritePage(mapPage, bitmap.data());
 }
 
 void JetFile::Fail(const QString& what, int error)

@@ -33,19 +33,25 @@ enum ColumnType {
 struct ColumnDef {
     QString name;
     int type = 0;
-    int number = 0;       // bit in the row's null mask; deleted columns keep theirs
-    bool fixed = false;   // stored in the row's fixed area
-    int fixedOffset = 0;  // in the fixed area
-    int fixedOrdinal = 0; // place among the fixed columns
-    int varIndex = 0;     // entry in the row's table of variable-length values
-    int size = 0;         // bytes (fixed) or the most a value may hold
-    bool indexed = false; // part of an index
+    int number = 0;                // bit in the row's null mask; deleted columns keep theirs
+    bool fixed = false;            // stored in the row's fixed area
+    int fixedOffset = 0;           // in the fixed area
+    int fixedOrdinal = 0;          // place among the fixed columns
+    int varIndex = 0;              // entry in the row's table of variable-length values
+    int size = 0;                  // bytes (fixed) or the most a value may hold
+    bool indexed = false;          // part of an index
+    bool compressed = false;       // Jet 4 text that may be stored compressed
+    uint32_t longValueMap = 0;     // a memo's usage map of its long-value pages (row pointer)
+    uint32_t longValueFreeMap = 0; // and of those with room; 0 when it has none
 };
 
 struct TableDef {
     QString name;
     uint32_t definitionPage = 0;
     int varColumns = 0;
+    int maxColumns = 0;            // columns a row may store, deleted ones included
+    uint32_t ownedMap = 0;         // row pointers (page << 8 | row) to the usage maps
+    uint32_t freeMap = 0;          // of the pages it owns and of those with room
     std::vector<uint8_t> usageMap; // the map of the pages the table owns
     std::vector<ColumnDef> columns;
 };
@@ -75,6 +81,10 @@ public:
 
     void ReadPage(uint32_t page, uint8_t* buffer) const;
     void WritePage(uint32_t page, const uint8_t* buffer);
+    uint32_t PageCount() const; // of the working copy once there is one
+    // Adds a page with these bytes at the end of the working copy and marks it
+    // used in the database's map of free pages; returns its number.
+    uint32_t AppendPage(const uint8_t* buffer);
 
     // Something read showed the file to be damaged: changes are then never
     // saved, since a damaged file is not the one the acquisition application
@@ -102,6 +112,7 @@ private:
     TableDef ReadDefinition(const QString& name, uint32_t page) const;
     void CheckRoomForCopy(qint64 size) const;
     void MakeWorkingCopy();
+    void MarkPageUsed(uint32_t page);
     [[noreturn]] void Fail(const QString& what, int error);
 
     // Who the file was when opened: the copy replaces only that file.

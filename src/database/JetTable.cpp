@@ -1,6 +1,8 @@
 #include "database/JetTable.h"
 
 #include "database/DaoException.h"
+#include "database/JetPage.h"
+#include "database/JetRow.h"
 
 #include <algorithm>
 #include <cstring>
@@ -9,13 +11,11 @@
 namespace jet {
 namespace {
 
-constexpr uint16_t kDeletedRow = 0x8000;
-constexpr uint16_t kMovedRow = 0x4000; // the row holds a pointer to where it lives now
-constexpr uint16_t kOffsetMask = 0x1FFF;
 constexpr int kMemoHeader = 12;
 constexpr uint32_t kMemoInline = 0x80000000u;
 constexpr uint32_t kMemoOneRow = 0x40000000u;
 constexpr int kMaxMoves = 8;
+constexpr int kMaxInlineMemo = 64; // longer texts go to long-value rows, as the engine puts them
 constexpr size_t kMaxChain = 1 << 20;
 
 uint16_t U16(const uint8_t* p)
@@ -56,7 +56,8 @@ struct JetTable::Decoded {
     bool null = true;
     Field field;
     StoredText text;
-    std::vector<Segment> segments; // where the stored bytes lie, in order
+    std::vector<Segment> segments;  // where the stored bytes lie, in order
+    std::vector<uint32_t> longRows; // a memo's long-value rows
 };
 
 JetTable::JetTable(JetFile& file, const QString& name) : JetTable(file, file.ReadTable(name)) {}
@@ -227,59 +228,11 @@ bool JetTable::LocateRow(uint16_t slot)
         return false;
     m_row = page;
     m_rowPage = number;
+    m_rowSlot = index;
     m_rowStart = start;
     m_rowEnd = end;
     return true;
 }
-
-namespace {
-
-// The start of variable-length value i of a row (relative to the row), for
-// rows ending in: offsets (last first), count, null mask. Jet 4 keeps 2-byte
-// offsets; Jet 3 keeps 1-byte ones plus a table of the values where each next
-// 256 bytes begin. Returns false when the row's tables make no sense.
-struct VarTable {
-    int count = 0;   // variable-length values the row holds
-    int dataEnd = 0; // where the offset tables begin
-    bool jet3 = false;
-    int jumps = 0;
-    int firstEntry = 0; // Jet 3: position of entry 0, entries run downwards
-};
-
-bool ReadVarTable(const uint8_t* row, int len, int maskSize, bool jet3, VarTable& t)
-{
-    t.jet3 = jet3;
-    if (!jet3) {
-        if (len < 2 + maskSize + 2)
-            return false;
-        t.count = U16(row + len - maskSize - 2);
-        t.dataEnd = len - maskSize - 2 - 2 * (t.count + 1);
-        return t.dataEnd >= 2;
-    }
-    if (len < 1 + maskSize + 1)
-        return false;
-    t.count = row[len - maskSize - 1];
-    t.jumps = (len - 1) / 256;
-    t.firstEntry = (len - 1) - maskSize - t.jumps - 1;
-    if (t.jumps > 0 && (t.firstEntry - t.count) / 256 < t.jumps)
-        --t.jumps; // the last jump entry is a dummy (0xFF), still in its place
-    t.dataEnd = t.firstEntry - t.count;
-    return t.dataEnd >= 1;
-}
-
-int VarOffset(const uint8_t* row, int len, int maskSize, const VarTable& t, int i)
-{
-    if (!t.jet3)
-        return U16(row + len - maskSize - 4 - 2 * i);
-    int used = 0;
-    for (int k = 0; k <= i; ++k) {
-        while (used < t.jumps && k == row[(len - 1) - maskSize - used - 1])
-            ++used;
-    }
-    return row[t.firstEntry - i] + used * 256;
-}
-
-} // namespace
 
 JetTable::Field JetTable::Locate(const ColumnDef& c) const
 {
@@ -335,6 +288,7 @@ const JetTable::Decoded& JetTable::Decode(int column)
     d.field = Locate(c);
     d.null = d.field.null;
     d.segments.clear();
+    d.longRows.clear();
     d.text = StoredText();
     if (!d.null) {
         const uint8_t* value = m_row + d.field.start;
@@ -384,6 +338,7 @@ void JetTable::ReadMemo(const Field& field, Decoded& d)
         int start = 0, size = 0;
         const uint8_t* page = LongValueRow(pointer, start, size);
         d.segments.push_back({pointer >> 8, start, size});
+        d.longRows.push_back(pointer);
         bytes.assign(page + start, page + start + size);
     } else if ((lengthAndFlags & 0xFF000000u) == 0) {
         uint32_t pointer = U32(header + 4);
@@ -396,6 +351,7 @@ void JetTable::ReadMemo(const Field& field, Decoded& d)
             if (size < 4 || bytes.size() + size_t(size - 4) > lengthAndFlags)
                 break; // libmdb stops reading here as well
             d.segments.push_back({pointer >> 8, start + 4, size - 4});
+            d.longRows.push_back(pointer);
             bytes.insert(bytes.end(), page + start + 4, page + start + size);
             pointer = U32(page + start);
         }
@@ -434,6 +390,33 @@ std::optional<QString> JetTable::Value(int column)
     return d.text.text;
 }
 
+std::optional<QByteArray> JetTable::RawValue(int column)
+{
+    if (!m_onRow)
+        throw CDaoException(QStringLiteral("No current record."));
+    const ColumnDef& c = m_def.columns[size_t(column)];
+    if (c.type == kText || c.type == kMemo) {
+        const Decoded& d = Decode(column);
+        if (d.null)
+            return std::nullopt;
+        QByteArray bytes;
+        for (const Segment& s : d.segments) {
+            if (s.page == m_rowPage) {
+                bytes.append(reinterpret_cast<const char*>(m_row + s.offset), s.size);
+            } else {
+                m_longValue.resize(size_t(m_pageSize));
+                m_file.ReadPage(s.page, m_longValue.data());
+                bytes.append(reinterpret_cast<const char*>(&m_longValue[size_t(s.offset)]), s.size);
+            }
+        }
+        return bytes;
+    }
+    const Field f = Locate(c);
+    if (f.null)
+        return std::nullopt;
+    return QByteArray(reinterpret_cast<const char*>(m_row + f.start), f.size);
+}
+
 void JetTable::Store(int column, const QString& text)
 {
     if (!m_onRow)
@@ -443,20 +426,11 @@ void JetTable::Store(int column, const QString& text)
         Refuse(c, text, QStringLiteral("the column does not hold text"));
     const Decoded& d = Decode(column);
     if (d.null) {
-        if (!text.isEmpty())
-            Refuse(c, text, QStringLiteral("the row stores NULL there, with no room for a text"));
-        if (c.type == kMemo)
-            Refuse(c, text,
-                   QStringLiteral("an empty memo needs a 12-byte header where the row "
-                                  "stores NULL in no bytes"));
-        if (!d.field.present || d.field.maskOffset < 0 || d.field.size != 0)
-            Refuse(c, text,
-                   QStringLiteral("the row was stored before the column existed and "
-                                  "has no place for its value"));
-        if (c.indexed)
-            Refuse(c, text,
-                   QStringLiteral("the column is part of an index, which this program "
-                                  "cannot update"));
+        if (!text.isEmpty() || c.type == kMemo || !d.field.present || d.field.maskOffset < 0 ||
+            d.field.size != 0) {
+            Rewrite(column, text);
+            return;
+        }
         const int mask = d.field.maskOffset;
         PatchPage(m_rowPage, {{mask, uint8_t(m_row[mask] | d.field.maskBit)}});
         m_decoded->column = -1;
@@ -465,13 +439,11 @@ void JetTable::Store(int column, const QString& text)
     if (d.text.text == text)
         return;
     std::vector<BytePatch> patches;
-    const QString problem = PlanTextPatch(d.text, text, m_file.Format(), patches);
-    if (!problem.isEmpty())
-        Refuse(c, text, problem);
-    if (c.indexed)
-        Refuse(c, text,
-               QStringLiteral("the column is part of an index, which this program "
-                              "cannot update"));
+    const bool inPlace = PlanTextPatch(d.text, text, m_file.Format(), patches).isEmpty();
+    if (!inPlace) {
+        Rewrite(column, text);
+        return;
+    }
     Apply(d, patches);
     m_decoded->column = -1;
 }
@@ -517,6 +489,256 @@ void JetTable::PatchPage(uint32_t page, const std::vector<std::pair<int, uint8_t
     for (const auto& b : bytes)
         buffer[size_t(b.first)] = b.second;
     m_file.WritePage(page, buffer.data());
+}
+
+void JetTable::Rewrite(int column, const QString& text)
+{
+    try {
+        RewriteRow(column, text);
+    } catch (const PageDamage& damage) {
+        Damaged(QStringLiteral("page %1, which holds a map of its pages, makes no sense")
+                    .arg(damage.page));
+    }
+}
+
+// The current row written again with column's new text and the table's
+// present columns.
+void JetTable::RewriteRow(int column, const QString& text)
+{
+    const ColumnDef& c = m_def.columns[size_t(column)];
+    const bool jet3 = m_file.IsJet3();
+    std::vector<uint8_t> encoded;
+    const QString problem = EncodeText(text, m_file.Format(), c.compressed, encoded);
+    if (!problem.isEmpty())
+        Refuse(c, text, problem);
+    const int maxChars = jet3 ? c.size : c.size / 2;
+    if (c.type == kText && c.size > 0 && text.size() > maxChars)
+        Refuse(c, text, QStringLiteral("the column holds at most %1 characters").arg(maxChars));
+    const std::vector<uint32_t> oldLongRows = Decode(column).longRows;
+    RowImage image;
+    if (!ParseRow(m_row + m_rowStart, m_rowEnd - m_rowStart, jet3, m_def.varColumns > 0, image))
+        Damaged(QStringLiteral("row %1 has a broken table of values").arg(m_ordinal));
+    int columns = m_def.maxColumns, fixedSize = 0, values = 0;
+    for (const ColumnDef& other : m_def.columns) {
+        columns = std::max(columns, other.number + 1);
+        if (other.fixed)
+            fixedSize = std::max(fixedSize, other.fixedOffset + other.size);
+        else
+            values = std::max(values, other.varIndex + 1);
+    }
+    image.Widen(columns, fixedSize, values);
+    image.SetPresent(c.number, true);
+    std::vector<uint8_t>& value = image.values[size_t(c.varIndex)];
+    value = c.type == kMemo ? std::vector<uint8_t>(size_t(kMemoHeader), 0) : encoded;
+    const int maxRow = jet3 ? 2012 : 4060;
+    const int size = int(BuildRow(image, jet3).size());
+    if (size > maxRow)
+        Refuse(c, text,
+               QStringLiteral("the row would take %1 bytes, more than the %2 a row may hold")
+                   .arg(size)
+                   .arg(maxRow));
+    if (c.type == kMemo)
+        value = MemoValue(c, encoded, size + int(encoded.size()) <= maxRow);
+    PlaceRow(BuildRow(image, jet3));
+    FreeLongValues(oldLongRows);
+}
+
+// A memo's 12-byte header: length and where the text lies, then the text
+// itself when it is short enough to stay in the row.
+std::vector<uint8_t> JetTable::MemoValue(const ColumnDef& c, const std::vector<uint8_t>& text,
+                                         bool inlineFits)
+{
+    std::vector<uint8_t> value(size_t(kMemoHeader), 0);
+    const int size = int(text.size());
+    const int maxLongRow = m_file.IsJet3() ? 2032 : 4076;
+    if (size <= kMaxInlineMemo && inlineFits) {
+        PutU32(value.data(), uint32_t(size) | kMemoInline);
+        value.insert(value.end(), text.begin(), text.end());
+        return value;
+    }
+    if (size <= maxLongRow) {
+        PutU32(value.data(), uint32_t(size) | kMemoOneRow);
+        PutU32(value.data() + 4, AddLongValueRow(c, text));
+        return value;
+    }
+    // A chain, each row naming the next: written from its end.
+    const int piece = maxLongRow - 4;
+    uint32_t next = 0;
+    for (int at = (size - 1) / piece * piece; at >= 0; at -= piece) {
+        std::vector<uint8_t> row(4);
+        PutU32(row.data(), next);
+        row.insert(row.end(), text.begin() + at, text.begin() + std::min(size, at + piece));
+        next = AddLongValueRow(c, row);
+    }
+    PutU32(value.data(), uint32_t(size));
+    PutU32(value.data() + 4, next);
+    return value;
+}
+
+// Long-value rows go to the page the last one went to while it has room,
+// else to a new page, listed in the memo column's maps where it has them.
+uint32_t JetTable::AddLongValueRow(const ColumnDef& c, const std::vector<uint8_t>& row)
+{
+    std::vector<uint8_t> page;
+    if (m_longValuePage != 0) {
+        Read(m_longValuePage, page);
+        const int slot =
+            PageRows(page.data(), m_pageSize, m_file.IsJet3()).Add(row.data(), int(row.size()), 0);
+        if (slot >= 0) {
+            Write(m_longValuePage, page);
+            return m_longValuePage << 8 | uint32_t(slot);
+        }
+        if (c.longValueFreeMap != 0)
+            UsageMapWriter(*this, c.longValueFreeMap).Remove(m_longValuePage);
+    }
+    page = NewRowPage(m_pageSize, m_file.IsJet3(), 0);
+    const int slot =
+        PageRows(page.data(), m_pageSize, m_file.IsJet3()).Add(row.data(), int(row.size()), 0);
+    m_longValuePage = Append(page);
+    if (c.longValueMap != 0 && c.longValueFreeMap != 0) {
+        UsageMapWriter(*this, c.longValueMap).Add(m_longValuePage);
+        UsageMapWriter(*this, c.longValueFreeMap).Add(m_longValuePage);
+    }
+    return m_longValuePage << 8 | uint32_t(slot);
+}
+
+// Long-value rows no value uses any more are marked deleted.
+void JetTable::FreeLongValues(const std::vector<uint32_t>& rows)
+{
+    std::vector<uint8_t> page;
+    for (const uint32_t pointer : rows) {
+        Read(pointer >> 8, page);
+        PageRows table(page.data(), m_pageSize, m_file.IsJet3());
+        const int slot = int(pointer & 0xFF);
+        if (slot < table.Count()) {
+            table.SetFlags(slot, uint16_t((table.Entry(slot) & ~kOffsetMask) | kDeletedRow));
+            Write(pointer >> 8, page);
+        }
+    }
+}
+
+// The row's new bytes: where it lives while its page has room, otherwise on
+// another page, its home slot then holding the pointer to it.
+void JetTable::PlaceRow(const std::vector<uint8_t>& row)
+{
+    const int size = int(row.size());
+    const bool atHome = m_rowPage == m_pageNumber && m_rowSlot == m_slot;
+    std::vector<uint8_t> page;
+    Read(m_rowPage, page);
+    PageRows rows(page.data(), m_pageSize, m_file.IsJet3());
+    if (!rows.IsOrdered())
+        Damaged(QStringLiteral("the rows of page %1 overlap").arg(m_rowPage));
+    const int at = rows.Resize(m_rowSlot, size);
+    if (at >= 0) {
+        std::memcpy(&page[size_t(at)], row.data(), size_t(size));
+        Write(m_rowPage, page);
+        Relocate();
+        return;
+    }
+    const uint32_t pointer = AddRowElsewhere(row, m_rowPage);
+    Read(m_rowPage, page); // the row may have gone to the walked page
+    if (!atHome) {
+        PageRows(page.data(), m_pageSize, m_file.IsJet3()).Resize(m_rowSlot, 0);
+        Write(m_rowPage, page);
+        Read(m_pageNumber, page);
+    }
+    // The pointer takes 4 bytes; the rest of the row's room goes back to the
+    // page, for the rows after it to grow into.
+    PageRows home(page.data(), m_pageSize, m_file.IsJet3());
+    const int start = home.Resize(m_slot, 4);
+    if (start < 0)
+        Damaged(QStringLiteral("row %1 of page %2 has no room for a forwarding pointer")
+                    .arg(m_slot)
+                    .arg(m_pageNumber));
+    PutU32(&page[size_t(start)], pointer);
+    home.SetFlags(m_slot, uint16_t((home.Entry(m_slot) & ~kOffsetMask) | kMovedRow));
+    Write(m_pageNumber, page);
+    Relocate();
+}
+
+// Another page of the table with room: the one rows last went to, the last
+// page the table lists as having room, or a new one.
+uint32_t JetTable::AddRowElsewhere(const std::vector<uint8_t>& row, uint32_t avoid)
+{
+    std::vector<uint8_t> page;
+    for (;;) {
+        if (m_spillPage != 0 && m_spillPage != avoid) {
+            Read(m_spillPage, page);
+            const int slot = PageRows(page.data(), m_pageSize, m_file.IsJet3())
+                                 .Add(row.data(), int(row.size()), kDeletedRow);
+            if (slot >= 0) {
+                Write(m_spillPage, page);
+                return m_spillPage << 8 | uint32_t(slot);
+            }
+            UsageMapWriter(*this, m_def.freeMap)
+                .Remove(m_spillPage); // full, as the engine marks it
+        }
+        m_spillPage = m_spillSearched ? 0 : LastPageWithRoom(int(row.size()), avoid);
+        m_spillSearched = true;
+        if (m_spillPage == 0)
+            m_spillPage = NewDataPage();
+    }
+}
+
+uint32_t JetTable::LastPageWithRoom(int size, uint32_t avoid)
+{
+    constexpr int kPagesTried = 16;
+    std::vector<uint32_t> pages = UsageMapWriter(*this, m_def.freeMap).Pages();
+    std::vector<uint8_t> page;
+    int tried = 0;
+    for (auto it = pages.rbegin(); it != pages.rend() && tried < kPagesTried; ++it) {
+        if (*it == avoid || *it >= m_file.PageCount())
+            continue;
+        ++tried;
+        Read(*it, page);
+        if (IsOwnDataPage(page.data()) &&
+            PageRows(page.data(), m_pageSize, m_file.IsJet3()).HasRoomFor(size))
+            return *it;
+    }
+    return 0;
+}
+
+uint32_t JetTable::NewDataPage()
+{
+    const uint32_t page = Append(NewRowPage(m_pageSize, m_file.IsJet3(), m_def.definitionPage));
+    UsageMapWriter(*this, m_def.ownedMap).Add(page);
+    UsageMapWriter(*this, m_def.freeMap).Add(page);
+    return page;
+}
+
+// The current row read again from where it lives now.
+void JetTable::Relocate()
+{
+    m_decoded->column = -1;
+    const uint16_t entry = U16(&m_page[size_t(m_rowCountOffset + 2 + 2 * m_slot)]);
+    if (!LocateRow(entry))
+        Damaged(QStringLiteral("row %1 of page %2 was lost").arg(m_slot).arg(m_pageNumber));
+}
+
+void JetTable::Read(uint32_t page, std::vector<uint8_t>& buffer)
+{
+    buffer.resize(size_t(m_pageSize));
+    if (m_pageLoaded && page == m_pageNumber)
+        std::memcpy(buffer.data(), m_page.data(), size_t(m_pageSize));
+    else
+        m_file.ReadPage(page, buffer.data());
+}
+
+void JetTable::Write(uint32_t page, const std::vector<uint8_t>& buffer)
+{
+    if (m_pageLoaded && page == m_pageNumber) {
+        std::memcpy(m_page.data(), buffer.data(), size_t(m_pageSize));
+        m_dirty = true; // written when the walk leaves the page
+        return;
+    }
+    m_file.WritePage(page, buffer.data());
+    if (page == m_movedNumber && !m_moved.empty())
+        std::memcpy(m_moved.data(), buffer.data(), size_t(m_pageSize));
+}
+
+uint32_t JetTable::Append(const std::vector<uint8_t>& buffer)
+{
+    return m_file.AppendPage(buffer.data());
 }
 
 void JetTable::Flush()

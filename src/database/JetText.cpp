@@ -114,6 +114,38 @@ void DecodeText(const uint8_t* bytes, int size, TextFormat format, StoredText& o
     }
 }
 
+QString EncodeText(const QString& text, TextFormat format, bool compressible,
+                   std::vector<uint8_t>& out)
+{
+    out.clear();
+    if (format != TextFormat::Jet4) {
+        for (const QChar c : text) {
+            uint8_t byte = 0;
+            if (!CharToByte(c.unicode(), format, byte))
+                return QStringLiteral("the character %1 has no byte in the database's code page")
+                    .arg(c);
+            out.push_back(byte);
+        }
+        return {};
+    }
+    bool compress = compressible && text.size() > 2 && text.size() <= 1024;
+    for (int i = 0; compress && i < text.size(); ++i)
+        compress = text.at(i).unicode() >= 1 && text.at(i).unicode() <= 0xFF;
+    if (compress) {
+        out = {0xFF, 0xFE};
+        for (const QChar c : text)
+            out.push_back(uint8_t(c.unicode()));
+        return {};
+    }
+    if (!text.isEmpty() && text.at(0).unicode() == 0xFEFF)
+        return QStringLiteral("a first character U+FEFF would read as the compression marker");
+    for (const QChar c : text) {
+        out.push_back(uint8_t(c.unicode() & 0xFF));
+        out.push_back(uint8_t(c.unicode() >> 8));
+    }
+    return {};
+}
+
 QString PlanTextPatch(const StoredText& stored, const QString& text, TextFormat format,
                       std::vector<BytePatch>& patches)
 {

@@ -3,8 +3,8 @@
 // Stored text values. Jet 4 keeps UCS-2, often "compressed": an FF FE marker,
 // then one byte per character, a 00 byte switching between one- and two-byte
 // characters. Jet 3 keeps one byte per character in the database's code page.
-// A value is changed character by character in the byte positions it already has,
-// so its stored length never changes.
+// A value is patched character by character in the byte positions it already
+// has where it can be; otherwise it is encoded anew.
 #include <QString>
 
 #include <cstdint>
@@ -35,6 +35,13 @@ struct BytePatch {
 };
 
 void DecodeText(const uint8_t* bytes, int size, TextFormat format, StoredText& out);
+
+// Encodes text as the engine stores it: Jet 4 compressed (FF FE, one byte a
+// character) when the column allows it and every character is 1-255 and
+// there are 3 to 1024 of them, otherwise UTF-16; Jet 3 in the code page.
+// Returns an empty string when it can, otherwise why not.
+QString EncodeText(const QString& text, TextFormat format, bool compressible,
+                   std::vector<uint8_t>& out);
 
 // Plans the byte changes that make the stored value read as text. Returns an
 // empty string when it can be done in place, otherwise why not.

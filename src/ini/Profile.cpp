@@ -309,6 +309,15 @@ BOOL Stage(const char* fileName, const std::string& path, const Edit& edit)
     return TRUE;
 }
 
+// True when the file holds exactly these bytes: writing them again would
+// change nothing but its time.
+bool HoldsBytes(const std::string& path, const std::string& bytes)
+{
+    std::string current;
+    FileStamp stamp;
+    return ReadFile(path, current, stamp) == 0 && current == bytes;
+}
+
 // Replaces one file with its pending content. When another program changed
 // the file since the first write, the edits are made again on what it holds
 // now rather than overwriting its change.
@@ -332,8 +341,11 @@ std::string CommitFile(const std::string& path, PendingFile& pending)
         doc = &redone;
     }
     std::string bytes = doc->Serialize();
-    if (std::string reason = ReplaceFile(path, bytes); !reason.empty())
+    if (HoldsBytes(path, bytes)) {
+        // Nothing to replace: no new time, no flush.
+    } else if (std::string reason = ReplaceFile(path, bytes); !reason.empty()) {
         return reason;
+    }
     CacheEntry& entry = St().cache[path];
     entry.doc = std::move(*doc);
     FileStamp stamp;
@@ -482,6 +494,18 @@ std::vector<std::string> PendingFiles()
     std::vector<std::string> paths;
     for (const std::string& path : s.order)
         paths.push_back(s.pending.at(path).path);
+    return paths;
+}
+
+std::vector<std::string> ChangingFiles()
+{
+    State& s = St();
+    std::vector<std::string> paths;
+    for (const std::string& path : s.order) {
+        const PendingFile& pending = s.pending.at(path);
+        if (!HoldsBytes(path, pending.doc.Serialize()))
+            paths.push_back(pending.path);
+    }
     return paths;
 }
 

@@ -35,6 +35,10 @@ bool InTransaction();
 // Paths (as given) that have pending writes in the open transaction.
 std::vector<std::string> PendingFiles();
 
+// Those of them whose bytes the commit would change; the others are left
+// untouched by it.
+std::vector<std::string> ChangingFiles();
+
 // One key that the open transaction changes: the value a read returns before
 // the transaction and after it (nullopt: no such key). Values are compared as
 // reads return them, so rewriting a key with what it already holds is no

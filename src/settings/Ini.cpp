@@ -1,6 +1,7 @@
 #include "settings/Ini.h"
 
 #include "ini/Profile.h"
+#include "ini/ProfileFile.h"
 
 #include <cstdint>
 #include <cstdio>
@@ -8,12 +9,38 @@
 
 CIni g_Ini;
 
-namespace
-{
+namespace {
 
 constexpr DWORD kStep = 512;
 constexpr const char* kSyfmSdk = "SYFMSDK";
 constexpr const char* kMarker = "{5A1C0E77-3B92-4F08-A6D4-9E2B71C04D3A}";
+
+std::vector<RefusedWrite>& Refused()
+{
+    static std::vector<RefusedWrite> refused;
+    return refused;
+}
+
+// Why a write was refused: what the value or the names hold, else the file.
+std::string RefusalReason(const char* path, const char* section, const char* key, const char* value)
+{
+    if (std::strpbrk(value, "\r\n"))
+        return "the value holds a line break";
+    if (std::strpbrk(section, "\r\n") || std::strpbrk(key, "\r\n"))
+        return "the name holds a line break";
+    if (std::string reason = profile::detail::CheckWritable(path); !reason.empty())
+        return reason;
+    return "the name would not read back";
+}
+
+void NoteRefused(const char* path, const char* section, const char* key, const char* value)
+{
+    for (const RefusedWrite& r : Refused()) {
+        if (r.path == path && r.section == section && r.key == key)
+            return;
+    }
+    Refused().push_back({path, section, key, RefusalReason(path, section, key, value)});
+}
 
 char* CopyOf(const char* text)
 {
@@ -145,7 +172,18 @@ int CIni::WriteString(const char* section, const char* key, const char* value) c
 {
     if (!section || !key)
         return 0;
-    return WritePrivateProfileStringA(section, key, value ? value : "", m_pszPath);
+    const char* text = value ? value : "";
+    const BOOL written = WritePrivateProfileStringA(section, key, text, m_pszPath);
+    if (!written && m_pszPath)
+        NoteRefused(m_pszPath, section, key, text);
+    return written;
+}
+
+std::vector<RefusedWrite> TakeRefusedWrites()
+{
+    std::vector<RefusedWrite> taken;
+    taken.swap(Refused());
+    return taken;
 }
 
 int CIni::WriteInt(const char* section, const char* key, int value) const

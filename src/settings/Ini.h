@@ -5,6 +5,9 @@
 // no copy of any value.
 #include <QByteArray>
 
+#include <string>
+#include <vector>
+
 class CIni
 {
 public:
@@ -39,3 +42,13 @@ extern CIni g_Ini;
 unsigned GetSectionNamesSize();
 bool HasSyfmSdkSection();
 bool SyfmSdkMarkerDiffers();
+
+// A write the INI functions refused: the value never reached the file.
+struct RefusedWrite {
+    std::string path; // the file as named by the store
+    std::string section, key;
+    std::string reason; // short English text, e.g. "the value holds a line break"
+};
+
+// The writes refused since the last call, oldest first; the list is emptied.
+std::vector<RefusedWrite> TakeRefusedWrites();

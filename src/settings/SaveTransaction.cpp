@@ -6,6 +6,8 @@
 #include "ini/Profile.h"
 #include "ui/RunMode.h"
 #include "ui/Transcript.h"
+#include "ui/StopSignals.h"
+#include "settings/Ini.h"
 
 #include <QDir>
 #include <QFile>
@@ -55,7 +57,7 @@ void ReportChanges(const std::vector<profile::Change>& changes, const std::set<s
 // backup must never cost the engineer the save itself.
 void KeepBackups(QWidget* parent)
 {
-    for (const std::string& path : profile::PendingFiles()) {
+    for (const std::string& path : profile::ChangingFiles()) {
         const QString reason = backup::Keep(QFile::decodeName(path.c_str()));
         if (!reason.isEmpty())
             AfxMessageBox(QStringLiteral("Could not back up %1 (%2); it is saved without a backup.")
@@ -66,9 +68,15 @@ void KeepBackups(QWidget* parent)
 
 } // namespace
 
-bool AnySaveFailed() { return g_saveFailed; }
+bool AnySaveFailed()
+{
+    return g_saveFailed;
+}
 
-void ClearSaveFailures() { g_saveFailed = false; }
+void ClearSaveFailures()
+{
+    g_saveFailed = false;
+}
 
 QString ChangeLine(const profile::Change& c)
 {
@@ -89,6 +97,8 @@ QStringList PreviewSave(const std::function<void()>& writes)
     writes();
     const std::vector<profile::Change> changes = profile::PendingChanges();
     profile::RollbackTransaction();
+    // The OK that follows refuses the same writes again and tells them then.
+    TakeRefusedWrites();
     if (!dryRun)
         profile::SetDryRun(false);
     QStringList lines;
@@ -97,14 +107,32 @@ QStringList PreviewSave(const std::function<void()>& writes)
     return lines;
 }
 
+bool ReportRefusedWrites(const std::set<std::string>& failedFiles, QWidget* parent)
+{
+    bool any = false;
+    for (const RefusedWrite& r : TakeRefusedWrites()) {
+        if (failedFiles.count(r.path))
+            continue; // the file's own failure is told once, by its save
+        AfxMessageBox(QStringLiteral("Could not save %1: [%2] %3 was not written: %4.")
+                          .arg(Local(r.path), Local(r.section), Local(r.key), Local(r.reason)),
+                      parent);
+        g_saveFailed = true;
+        any = true;
+    }
+    return any;
+}
+
 bool RunSaveTransaction(const std::function<void()>& writes, QWidget* parent)
 {
     profile::BeginTransaction();
     writes();
     // A script stopped by an error presses nothing: what its last action
-    // would have written is dropped.
-    if (ui::RunMode* mode = ui::ActiveRunMode(); mode && mode->Aborted()) {
+    // would have written is dropped; so is a save that a stop signal or a lost
+    // transcript overtook.
+    const ui::RunMode* mode = ui::ActiveRunMode();
+    if ((mode && mode->Aborted()) || stopsignals::Pending() || transcript::Broken()) {
         profile::RollbackTransaction();
+        TakeRefusedWrites();
         return false;
     }
     const std::vector<profile::Change> changes = profile::PendingChanges();
@@ -119,7 +147,8 @@ bool RunSaveTransaction(const std::function<void()>& writes, QWidget* parent)
         g_saveFailed = true;
         failed.insert(failure.path);
     }
+    const bool refused = ReportRefusedWrites(failed, parent);
     if (profile::DryRun() || transcript::Active())
         ReportChanges(changes, failed);
-    return failures.empty();
+    return failures.empty() && !refused;
 }

@@ -14,6 +14,8 @@
 #include <QStringList>
 
 #include <functional>
+#include <set>
+#include <string>
 
 class QWidget;
 namespace profile {
@@ -34,3 +36,9 @@ QString ChangeLine(const profile::Change& change);
 // The lines a save of these writes would tell, in write order; the writes are
 // collected and then dropped, so nothing is written and no copy is kept.
 QStringList PreviewSave(const std::function<void()>& writes);
+
+// Tells each write the INI functions refused since the last call (one message
+// naming the file, the key and why; the run ends with status 1), except those
+// to the files in failedFiles, whose failure was told already. Returns true
+// when there was one.
+bool ReportRefusedWrites(const std::set<std::string>& failedFiles = {}, QWidget* parent = nullptr);

@@ -8,11 +8,21 @@ namespace transcript {
 namespace {
 bool g_active = false;
 QString* g_sink = nullptr;
+bool g_broken = false;
 } // namespace
 
-bool Active() { return g_active; }
-void SetActive(bool active) { g_active = active; }
-void SetSink(QString* sink) { g_sink = sink; }
+bool Active()
+{
+    return g_active;
+}
+void SetActive(bool active)
+{
+    g_active = active;
+}
+void SetSink(QString* sink)
+{
+    g_sink = sink;
+}
 
 void Line(const QString& line)
 {
@@ -21,10 +31,16 @@ void Line(const QString& line)
         g_sink->append(QLatin1Char('\n'));
         return;
     }
-    const QByteArray bytes = line.toUtf8();
-    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout);
-    std::fputc('\n', stdout);
-    std::fflush(stdout);
+    const QByteArray bytes = line.toUtf8() + '\n';
+    // A reader that went away (a closed pipe) is noted, never fatal.
+    if (std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout) != size_t(bytes.size()) ||
+        std::fflush(stdout) != 0)
+        g_broken = true;
+}
+
+bool Broken()
+{
+    return g_broken;
 }
 
 QString Escape(const QString& text)
@@ -33,17 +49,31 @@ QString Escape(const QString& text)
     out.reserve(text.size());
     for (const QChar c : text) {
         switch (c.unicode()) {
-        case '\\': out += QLatin1String("\\\\"); break;
-        case '"': out += QLatin1String("\\\""); break;
-        case '\r': out += QLatin1String("\\r"); break;
-        case '\n': out += QLatin1String("\\n"); break;
-        case '\t': out += QLatin1String("\\t"); break;
-        default: out += c;
+        case '\\':
+            out += QLatin1String("\\\\");
+            break;
+        case '"':
+            out += QLatin1String("\\\"");
+            break;
+        case '\r':
+            out += QLatin1String("\\r");
+            break;
+        case '\n':
+            out += QLatin1String("\\n");
+            break;
+        case '\t':
+            out += QLatin1String("\\t");
+            break;
+        default:
+            out += c;
         }
     }
     return out;
 }
 
-QString Escape(const QByteArray& bytes) { return Escape(FromCodePage(bytes)); }
+QString Escape(const QByteArray& bytes)
+{
+    return Escape(FromCodePage(bytes));
+}
 
 } // namespace transcript

@@ -12,11 +12,13 @@ struct Outcome {
     QString out, err;
 };
 
-Outcome RunExe(const QStringList& args, const QByteArray& input = QByteArray())
+Outcome RunExe(const QStringList& args, const QByteArray& input = QByteArray(),
+               const QString& unset = QString())
 {
     QProcess p;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    env.remove(unset);
     p.setProcessEnvironment(env);
     p.start(QStringLiteral(KESTREL_SETUP_EXE), args);
     p.write(input);
@@ -67,4 +69,29 @@ TEST(CommandLine, ArgumentWithoutSecondPartSelectsRelocationAndIsRefused)
     const Outcome o = RunExe({"--headless", "D:"});
     EXPECT_EQ(o.status, 1);
     EXPECT_TRUE(o.out.contains("message: DCM Driver Letter Invalid")) << o.out.toStdString();
+}
+
+// Runs without a screen write nothing on standard error that the user did not
+// cause, also where no runtime folder is set (a service shell, cron).
+TEST(CommandLine, RunsWithoutAScreenKeepStandardErrorClean)
+{
+    Workstation ws;
+    ws.WriteIni("[CONTROLPANNEL]\nDevice=0\n");
+    const QString noRuntime = QStringLiteral("XDG_RUNTIME_DIR");
+    Outcome o = RunExe({"--dir", ws.Dir(), "--headless"}, {}, noRuntime);
+    EXPECT_EQ(o.status, 0);
+    EXPECT_EQ(o.err, QString());
+    o = RunExe({"--dir", ws.Dir(), "--script", "-"}, "tab 2\ndump 1010\nok\n", noRuntime);
+    EXPECT_EQ(o.status, 0);
+    EXPECT_EQ(o.err, QString());
+    o = RunExe({"--headless", "E:;F:", "--database", ws.Path("Missing.mdb")}, {}, noRuntime);
+    EXPECT_EQ(o.status, 1);
+    EXPECT_TRUE(o.out.startsWith("message: Cannot open the database "));
+    EXPECT_EQ(o.err, QString());
+}
+
+TEST(CommandLine, HelpNamesTheExitStatusOfAStoppedRun)
+{
+    const Outcome o = RunExe({"--help"});
+    EXPECT_TRUE(o.out.contains("128+N stopped by signal N")) << o.out.toStdString();
 }

@@ -149,10 +149,10 @@ TEST_F(BadDatabase, JunkAndOtherFormatsAreNotAccessDatabases)
         EXPECT_TRUE(o.out.contains(QStringLiteral("it is not an Access database")))
             << o.out.toStdString();
     }
+    // Access 2007 keeps Jet 4's pages: a file cut after two of them is damaged.
     const Outcome o = Relocate(Put(ace));
     ExpectRefused(o, ace, "Access 2007");
-    EXPECT_TRUE(o.out.contains(QStringLiteral("Access 2007 or later) is not supported")))
-        << o.out.toStdString();
+    EXPECT_TRUE(o.out.contains(QStringLiteral("the file is damaged"))) << o.out.toStdString();
 }
 
 // libmdb's own catalog reader loops for ever on a property block whose record

@@ -162,8 +162,6 @@ TEST_F(JetTableTest, AChangeTouchesOnlyTheBytesOfTheValue)
         jet::JetTable t(*db, "T");
         ASSERT_TRUE(t.Next() && t.Next()); // "C:" is stored in plain UCS-2
         t.Store(1, QStringLiteral("E:"));
-        ASSERT_TRUE(t.Next());
-        EXPECT_THROW(t.Store(1, QStringLiteral("E:\\bb.dcm")), CDaoException);
         t.Flush();
         db->Commit();
     }

@@ -1,5 +1,7 @@
 // Killing the relocation (SIGKILL) at any moment leaves the database exactly
-// as it was or exactly relocated, and libmdb reads it either way.
+// as it was or exactly relocated, and libmdb reads it either way; on the
+// databases whose rows move and whose indexes are written anew, both files
+// have consistent indexes.
 //
 // The kills are spread over the whole run, and half of them over the span in
 // which the file is replaced (learnt as the test goes: the latest kill that
@@ -7,6 +9,7 @@
 // KESTREL_CRASH_KILLS sets how many (default 200); the test prints what the
 // kills found.
 #include "database/DatabaseTesting.h"
+#include "support/MdbIndexCheck.h"
 
 #include <QDir>
 #include <QFile>
@@ -90,23 +93,14 @@ int Kills()
     return text ? std::max(1, std::atoi(text)) : 200;
 }
 
-} // namespace
-
-TEST(CrashTest, RelocationKilledAtAnyMomentLeavesTheOldOrTheNewDatabase)
+// Runs the relocation on db once to its end, then kills runs on fresh
+// copies of the old file; each kill must leave the old or the new file.
+void KillRuns(const QString& db, int imageRows)
 {
     using Clock = std::chrono::steady_clock;
     using Us = std::chrono::microseconds;
-    QTemporaryDir dir;
-    const QString db = dir.filePath(QStringLiteral("Kestrel.mdb"));
-    std::vector<std::vector<jet4::Value>> images;
-    for (int i = 0; i < kImages; ++i)
-        images.push_back({QStringLiteral("C:\\IMG\\%1.dcm").arg(i, 6, 10, QLatin1Char('0'))});
-    jet4::WriteDatabase(db,
-                        {dbtest::KestrelTable("tAPR", {"APRImagePath"}, {{"C:\\APR\\a.bmp"}}),
-                         dbtest::KestrelTable("tEc", {"LUT", "PAR"}, {{"C:\\1.lut", "C:\\1.par"}}),
-                         dbtest::KestrelTable("ImgInfo", {"FullPath"}, images)});
     const QByteArray before = Bytes(db);
-    ASSERT_EQ(LibmdbImageRows(db), kImages);
+    ASSERT_EQ(LibmdbImageRows(db), imageRows);
 
     // A run left alone gives the relocated file and the length of a run.
     const Clock::time_point start = Clock::now();
@@ -118,7 +112,11 @@ TEST(CrashTest, RelocationKilledAtAnyMomentLeavesTheOldOrTheNewDatabase)
     ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
     const QByteArray after = Bytes(db);
     ASSERT_NE(after, before);
-    ASSERT_EQ(LibmdbImageRows(db), kImages);
+    ASSERT_EQ(LibmdbImageRows(db), imageRows);
+    // Every kill leaves one of these two files, byte for byte: their indexes
+    // are checked once.
+    const auto indexes = mdbcheck::CheckFile(db);
+    ASSERT_TRUE(mdbcheck::AllOk(indexes)) << mdbcheck::Describe(indexes).toStdString();
 
     std::mt19937 random(std::random_device{}());
     long latestOld = 0, earliestNew = runUs;
@@ -140,7 +138,7 @@ TEST(CrashTest, RelocationKilledAtAnyMomentLeavesTheOldOrTheNewDatabase)
         ASSERT_TRUE(now == before || now == after)
             << "after a kill at " << delay << " us the database is neither the old nor the new "
             << "file (" << now.size() << " bytes)";
-        ASSERT_EQ(LibmdbImageRows(db), kImages) << "after a kill at " << delay << " us";
+        ASSERT_EQ(LibmdbImageRows(db), imageRows) << "after a kill at " << delay << " us";
         if (now == before) {
             ++oldFiles;
             latestOld = std::max(latestOld, delay);
@@ -155,3 +153,42 @@ TEST(CrashTest, RelocationKilledAtAnyMomentLeavesTheOldOrTheNewDatabase)
                 "the new one (%d ran to their end); %d left a working copy beside it\n",
                 kills, runUs, oldFiles, newFiles, finished, copies);
 }
+
+} // namespace
+
+TEST(CrashTest, RelocationKilledAtAnyMomentLeavesTheOldOrTheNewDatabase)
+{
+    QTemporaryDir dir;
+    const QString db = dir.filePath(QStringLiteral("Kestrel.mdb"));
+    std::vector<std::vector<jet4::Value>> images;
+    for (int i = 0; i < kImages; ++i)
+        images.push_back({QStringLiteral("C:\\IMG\\%1.dcm").arg(i, 6, 10, QLatin1Char('0'))});
+    jet4::WriteDatabase(db,
+                        {dbtest::KestrelTable("tAPR", {"APRImagePath"}, {{"C:\\APR\\a.bmp"}}),
+                         dbtest::KestrelTable("tEc", {"LUT", "PAR"}, {{"C:\\1.lut", "C:\\1.par"}}),
+                         dbtest::KestrelTable("ImgInfo", {"FullPath"}, images)});
+    KillRuns(db, kImages);
+}
+
+// Rows grow and move (NULL memos made empty, rows older than a column written
+// anew) and indexes are written anew while the kills fall.
+class CrashTestOnFixtures : public testing::TestWithParam<const char*>
+{
+};
+
+TEST_P(CrashTestOnFixtures, KilledWhileRowsMoveAndIndexesAreWrittenLeavesTheOldOrTheNewDatabase)
+{
+    const QString folder = dbtest::AccessFilesFolder();
+    if (folder.isEmpty())
+        GTEST_SKIP() << "test databases not found in " KESTREL_SHARED_TESTDATA "/access; skipped";
+    QTemporaryDir dir;
+    const QString db = dbtest::CopyInto(folder + QLatin1Char('/') + QLatin1String(GetParam()),
+                                        dir.path(), QStringLiteral("Kestrel.mdb"));
+    KillRuns(db, 2500);
+}
+
+INSTANTIATE_TEST_SUITE_P(Files, CrashTestOnFixtures,
+                         testing::Values("kestrel-indexed.mdb", "kestrel-memo.mdb"),
+                         [](const testing::TestParamInfo<const char*>& info) {
+                             return std::string(info.param).substr(8, info.param[8] == 'i' ? 7 : 4);
+                         });

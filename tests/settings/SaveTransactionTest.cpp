@@ -121,6 +121,79 @@ TEST_F(SaveTest, FileThatCouldNotBeSavedGetsNoChangeLines)
                                   R"(change: Kestrel.ini [Cor] Width: "3072" -> "1")"}));
 }
 
+// A file that failed whole is told once, by its save; a value refused in a
+// file that was saved is told with its key.
+TEST_F(SaveTest, RefusedValueIsToldWithItsKeyUnlessItsFileFailed)
+{
+    ws.WriteIni(kIni);
+    ws.WriteIni("[COMMON]\nPort=1\n", "FPDOpr.INI");
+    ::chmod(PathOf("FPDOpr.INI").constData(), 0444);
+    bool saved = true;
+    const QStringList lines = Save(
+        [&] {
+            CIni vendor(PathOf("FPDOpr.INI").constData());
+            vendor.WriteInt("COMMON", "Port", 2);
+            vendor.WriteString("COMMON", "Name", "a\nb");
+            CIni ini(PathOf("Kestrel.ini").constData());
+            ini.WriteString("Cor", "Path", "D:\\x\r\n[New]");
+            ini.WriteInt("Cor", "Width", 1);
+        },
+        &saved);
+    EXPECT_FALSE(saved);
+    EXPECT_TRUE(AnySaveFailed());
+    EXPECT_EQ(lines, QStringList({QStringLiteral("message: Could not save %1: File is read-only")
+                                      .arg(ws.Path("FPDOpr.INI")),
+                                  QStringLiteral("message: Could not save %1: [Cor] Path was not "
+                                                 "written: the value holds a line break.")
+                                      .arg(ws.Path("Kestrel.ini")),
+                                  R"(change: Kestrel.ini [Cor] Width: "3072" -> "1")"}));
+    EXPECT_EQ(ws.Value("Cor", "Path"), "C:\\Cor");
+    EXPECT_TRUE(TakeRefusedWrites().empty());
+}
+
+// Writes that come back to what a file holds leave it alone: same inode and
+// times, no flush, no backup copy; a file that does change is saved as ever.
+TEST_F(SaveTest, FileWhoseBytesWouldStayTheSameIsNotReplaced)
+{
+    ws.WriteIni(kIni);
+    ws.WriteIni("[COMMON]\nPort=1\n", "FPDOpr.INI");
+    const qint64 ini = ChangeTime(ws.Path("Kestrel.ini"));
+    const qint64 vendor = ChangeTime(ws.Path("FPDOpr.INI"));
+    const QByteArray before = ws.Read("Kestrel.ini");
+    bool saved = false;
+    const QStringList lines = Save(
+        [&] {
+            CIni k(PathOf("Kestrel.ini").constData());
+            k.WriteInt("Cor", "Width", 1);
+            k.WriteInt("Cor", "Width", 3072);
+            k.WriteString("Cor", "Path", "D:\\x");
+            k.WriteString("Cor", "Path", "C:\\Cor");
+            CIni(PathOf("FPDOpr.INI").constData()).WriteInt("COMMON", "Port", 2);
+        },
+        &saved);
+    EXPECT_TRUE(saved);
+    EXPECT_EQ(lines, QStringList(R"(change: FPDOpr.INI [COMMON] Port: "1" -> "2")"));
+    EXPECT_EQ(ws.Read("Kestrel.ini"), before);
+    EXPECT_EQ(ChangeTime(ws.Path("Kestrel.ini")), ini);
+    EXPECT_NE(ChangeTime(ws.Path("FPDOpr.INI")), vendor);
+    const QStringList copies = QDir(ws.Path("backup")).entryList(QDir::Files);
+    ASSERT_EQ(copies.size(), 1);
+    EXPECT_TRUE(copies[0].startsWith("FPDOpr.INI.")) << "no copy of the file left alone";
+}
+
+TEST_F(SaveTest, ScriptedOkWithoutEditsTwiceRewritesNothingTheSecondTime)
+{
+    ws.WriteIni("[CONTROLPANNEL]\nDevice=0\n[Cor]\nRotate1=0\n");
+    ASSERT_EQ(ws.Run("ok\n").status, 0);
+    const qint64 changed = ChangeTime(ws.Path("Kestrel.ini"));
+    const QStringList copies = QDir(ws.Path("backup")).entryList(QDir::Files);
+    const ScriptResult r = ws.Run("tab 2\nok\n");
+    ASSERT_EQ(r.status, 0) << r.transcript.toStdString();
+    EXPECT_TRUE(r.Lines("change: ").isEmpty()) << r.transcript.toStdString();
+    EXPECT_EQ(ChangeTime(ws.Path("Kestrel.ini")), changed);
+    EXPECT_EQ(QDir(ws.Path("backup")).entryList(QDir::Files), copies);
+}
+
 TEST_F(SaveTest, DryRunWritesNothingAndLaterSavesSeeItsContent)
 {
     ws.WriteIni(kIni);
@@ -201,11 +274,11 @@ TEST_F(SaveTest, EverySaveKeepsThePreviousContentAndTheNewestTwentyStay)
         f.open(QIODevice::ReadOnly);
         return f.readAll();
     };
-    // Newest first: the content before the two saves that changed nothing
-    // (kept once), then before the save of 25, ...
-    EXPECT_EQ(content(copies[0]), "[Cor]\r\nWidth=25\r\n");
-    EXPECT_EQ(content(copies[1]), "[Cor]\r\nWidth=24\r\n");
-    EXPECT_EQ(content(copies[19]), "[Cor]\r\nWidth=6\r\n");
+    // Newest first: the content before the save of 25, then before the save of
+    // 24, ...; the two saves that changed nothing kept no copy.
+    EXPECT_EQ(content(copies[0]), "[Cor]\r\nWidth=24\r\n");
+    EXPECT_EQ(content(copies[1]), "[Cor]\r\nWidth=23\r\n");
+    EXPECT_EQ(content(copies[19]), "[Cor]\r\nWidth=5\r\n");
     for (int i = 1; i < copies.size(); ++i)
         EXPECT_LT(copies[i].time, copies[i - 1].time);
 }

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <numeric>
 #include <stdexcept>
 
 namespace jet4 {
@@ -14,6 +15,8 @@ constexpr int kRowTable = 14; // data page header; the row table follows
 constexpr int kMaxRowsPerPage = 255;
 constexpr uint32_t kLongValueOwner = 0x4C41564C; // "LVAL"
 constexpr int kBitsPerMapPage = (kPage - 4) * 8;
+constexpr int kIndexMask = 0x1B;     // index page: a bit where each entry ends
+constexpr int kIndexEntries = 0x1E0; // and the entries from here
 
 enum Code : uint8_t { kInt16 = 0x03, kInt32 = 0x04, kText = 0x0A, kOle = 0x0B, kMemo = 0x0C };
 
@@ -111,6 +114,10 @@ struct ColumnInfo {
     int fixedOffset = 0;
     int varIndex = 0;
     int length = 0; // as the definition states it
+    // An indexed column's entries (key and row pointer) one after another.
+    std::vector<uint8_t> entryBytes;
+    std::vector<uint32_t> entryStarts;
+    uint32_t indexRoot = 0;
 };
 
 struct Table {
@@ -164,12 +171,59 @@ std::vector<uint8_t> EncodeText(const QString& text, bool compress)
     return out.size() < plain.size() ? out : plain;
 }
 
+namespace {
+
+// First-level weights in the General order of Access 2000-2003, the same for
+// both cases: digits, ASCII letters, and the signs of a path.
+int Weight(QChar c)
+{
+    static const uint8_t kLetters[26] = {0x4A, 0x4C, 0x4D, 0x4F, 0x51, 0x53, 0x55, 0x57, 0x59,
+                                         0x5B, 0x5C, 0x5E, 0x60, 0x62, 0x64, 0x66, 0x68, 0x69,
+                                         0x6B, 0x6D, 0x6F, 0x71, 0x73, 0x75, 0x76, 0x78};
+    const ushort u = c.toLower().unicode();
+    if (u >= '0' && u <= '9')
+        return 0x36 + 2 * (u - '0');
+    if (u >= 'a' && u <= 'z')
+        return kLetters[u - 'a'];
+    return u == '\\' ? 0x29 : u == ':' ? 0x20 : u == '.' ? 0x1C : -1;
+}
+
+// A value's key: a NULL flag, or 7F and the value in the index's order.
+void AppendKey(const ColumnInfo& c, const Value& v, std::vector<uint8_t>& out)
+{
+    if (v.null) {
+        out.push_back(0x00);
+        return;
+    }
+    out.push_back(0x7F);
+    if (c.code == kInt32 || c.code == kInt16) {
+        const uint32_t flipped = uint32_t(v.number) ^ 0x80000000u;
+        for (int shift = 24; shift >= 0; shift -= 8)
+            out.push_back(uint8_t(flipped >> shift));
+        return;
+    }
+    for (const QChar ch : v.text) {
+        const int w = Weight(ch);
+        if (w < 0)
+            throw std::logic_error("no index key for a character of the value");
+        out.push_back(uint8_t(w));
+    }
+    out.push_back(0x01);
+    out.push_back(0x00);
+}
+
+} // namespace
+
+bool CanKey(const QString& text)
+{
+    return std::all_of(text.begin(), text.end(), [](QChar c) { return Weight(c) >= 0; });
+}
+
 struct Writer::Impl {
     QFile file;
     std::vector<Table> tables; // [0] is the catalog
     bool laidOut = false;
     uint32_t nextPage = 0;
-    uint32_t leafPage = 0;
     uint32_t encodingKey = 0;
     Page longValues;
 
@@ -185,6 +239,10 @@ struct Writer::Impl {
     int AddTable(const QString& name, const std::vector<std::pair<Column, uint8_t>>& columns,
                  bool system);
     std::vector<uint8_t> Row(Table& t, const std::vector<Value>& values);
+    void AddEntries(Table& t, const std::vector<Value>& values, uint32_t home);
+    void WriteIndex(const Table& t, ColumnInfo& c);
+    std::vector<std::vector<uint8_t>>
+    WriteIndexLevel(const Table& t, const std::vector<std::vector<uint8_t>>& entries, bool leaves);
     std::vector<uint8_t> Memo(const ColumnInfo& c, const QString& text);
     uint32_t AddLongValue(const std::vector<uint8_t>& row);
     void Room(Table& t, Page& page, size_t length);
@@ -226,8 +284,8 @@ int Writer::Impl::AddTable(const QString& name,
 }
 
 // Page 0 header, 1 usage maps, 2 and 3 the catalog's definition and rows, then
-// one definition page per table, an index page when any column is indexed, and
-// the data from there on.
+// one definition page per table, and the data from there on; index pages
+// follow the data.
 void Writer::Impl::LayOut()
 {
     if (laidOut)
@@ -237,14 +295,8 @@ void Writer::Impl::LayOut()
     tables[0].definitionPage = page++;
     tables[0].page.Start(page++, tables[0].definitionPage);
     tables[0].pages.push_back(tables[0].page.number);
-    bool indexed = false;
-    for (size_t i = 1; i < tables.size(); ++i) {
+    for (size_t i = 1; i < tables.size(); ++i)
         tables[i].definitionPage = page++;
-        for (const ColumnInfo& c : tables[i].columns)
-            indexed = indexed || c.declared.indexed;
-    }
-    if (indexed)
-        leafPage = page++;
     nextPage = page;
 }
 
@@ -317,12 +369,23 @@ std::vector<uint8_t> Writer::Impl::Memo(const ColumnInfo& c, const QString& text
 // first, after the end offset), their count, and the null mask.
 std::vector<uint8_t> Writer::Impl::Row(Table& t, const std::vector<Value>& values)
 {
-    if (values.size() != t.columns.size())
+    if (values.size() > t.columns.size() || values.empty())
         throw std::logic_error("one value per column");
+    // A row older than the table's last columns ends before them.
+    const size_t count = values.size();
+    int fixedSize = 0, varCount = 0;
+    for (size_t i = 0; i < count; ++i) {
+        const ColumnInfo& c = t.columns[i];
+        if (c.fixed)
+            fixedSize = c.fixedOffset + c.length;
+        else
+            ++varCount;
+    }
     std::vector<uint8_t> row;
-    Append16(row, uint32_t(t.columns.size()));
-    row.resize(row.size() + size_t(t.fixedSize), 0);
-    for (const ColumnInfo& c : t.columns) {
+    Append16(row, uint32_t(count));
+    row.resize(row.size() + size_t(fixedSize), 0);
+    for (size_t i = 0; i < count; ++i) {
+        const ColumnInfo& c = t.columns[i];
         const Value& v = values[size_t(c.number)];
         if (c.fixed && !v.null) {
             uint8_t* at = &row[size_t(2 + c.fixedOffset)];
@@ -330,7 +393,8 @@ std::vector<uint8_t> Writer::Impl::Row(Table& t, const std::vector<Value>& value
         }
     }
     std::vector<uint32_t> offsets;
-    for (const int index : t.varOrder) {
+    for (int k = 0; k < varCount; ++k) {
+        const int index = t.varOrder[size_t(k)];
         const ColumnInfo& c = t.columns[size_t(index)];
         const Value& v = values[size_t(index)];
         offsets.push_back(uint32_t(row.size()));
@@ -346,12 +410,12 @@ std::vector<uint8_t> Writer::Impl::Row(Table& t, const std::vector<Value>& value
         offsets.push_back(uint32_t(row.size()));
         for (auto it = offsets.rbegin(); it != offsets.rend(); ++it)
             Append16(row, *it);
-        Append16(row, uint32_t(t.varOrder.size()));
+        Append16(row, uint32_t(varCount));
     }
-    std::vector<uint8_t> mask((t.columns.size() + 7) / 8, 0);
-    for (const ColumnInfo& c : t.columns) {
-        if (!values[size_t(c.number)].null)
-            mask[size_t(c.number / 8)] |= uint8_t(1u << (c.number % 8));
+    std::vector<uint8_t> mask((count + 7) / 8, 0);
+    for (size_t i = 0; i < count; ++i) {
+        if (!values[i].null)
+            mask[i / 8] |= uint8_t(1u << (i % 8));
     }
     row.insert(row.end(), mask.begin(), mask.end());
     return row;
@@ -400,6 +464,93 @@ std::vector<uint8_t> Writer::Impl::UsageMap(const std::vector<uint32_t>& pages)
     return map;
 }
 
+void Writer::Impl::AddEntries(Table& t, const std::vector<Value>& values, uint32_t home)
+{
+    for (ColumnInfo& c : t.columns) {
+        if (!c.declared.indexed)
+            continue;
+        c.entryStarts.push_back(uint32_t(c.entryBytes.size()));
+        const size_t at = size_t(c.number);
+        AppendKey(c, at < values.size() ? values[at] : Value(), c.entryBytes);
+        for (int shift = 24; shift >= 0; shift -= 8)
+            c.entryBytes.push_back(uint8_t(home >> shift));
+    }
+}
+
+// Pages of one level of an index, from its entries in order; gives the last
+// entry of each page, for the level above.
+std::vector<std::vector<uint8_t>>
+Writer::Impl::WriteIndexLevel(const Table& t, const std::vector<std::vector<uint8_t>>& entries,
+                              bool leaves)
+{
+    std::vector<std::pair<size_t, size_t>> pages; // first entry, end
+    for (size_t i = 0, used = 0; i < entries.size(); ++i) {
+        if (pages.empty() || used + entries[i].size() > size_t(kPage - kIndexEntries)) {
+            pages.emplace_back(i, i);
+            used = 0;
+        }
+        used += entries[i].size();
+        pages.back().second = i + 1;
+    }
+    if (pages.empty())
+        pages.emplace_back(0, 0);
+    const uint32_t first = nextPage;
+    nextPage += uint32_t(pages.size());
+    std::vector<std::vector<uint8_t>> lasts;
+    for (size_t p = 0; p < pages.size(); ++p) {
+        std::vector<uint8_t> page(kPage, 0);
+        page[0] = leaves ? 0x04 : 0x03;
+        page[1] = 0x01;
+        Put32(&page[4], t.definitionPage);
+        Put32(&page[0x0C], p > 0 ? first + uint32_t(p) - 1 : 0);
+        Put32(&page[0x10], p + 1 < pages.size() ? first + uint32_t(p) + 1 : 0);
+        int at = kIndexEntries;
+        for (size_t i = pages[p].first; i < pages[p].second; ++i) {
+            std::memcpy(&page[size_t(at)], entries[i].data(), entries[i].size());
+            at += int(entries[i].size());
+            page[size_t(kIndexMask + (at - kIndexEntries) / 8)] |=
+                uint8_t(1u << ((at - kIndexEntries) % 8));
+        }
+        Put16(&page[2], uint32_t(kPage - at));
+        Write(first + uint32_t(p), page.data());
+        std::vector<uint8_t> last = pages[p].second > pages[p].first ? entries[pages[p].second - 1]
+                                                                     : std::vector<uint8_t>();
+        if (!leaves && last.size() >= 4)
+            last.resize(last.size() - 4); // a node is named without its own child pointer
+        Append32(last, 0);                // room for the child's number, big-endian
+        const uint32_t child = first + uint32_t(p);
+        for (int k = 0; k < 4; ++k)
+            last[last.size() - 4 + size_t(k)] = uint8_t(child >> (24 - 8 * k));
+        lasts.push_back(std::move(last));
+    }
+    return lasts;
+}
+
+// Leaves of the entries in key order, then levels of nodes up to one root.
+void Writer::Impl::WriteIndex(const Table& t, ColumnInfo& c)
+{
+    const std::vector<uint8_t>& bytes = c.entryBytes;
+    const auto entry = [&](uint32_t i) {
+        const size_t end = i + 1 < c.entryStarts.size() ? c.entryStarts[i + 1] : bytes.size();
+        return std::vector<uint8_t>(bytes.begin() + long(c.entryStarts[i]),
+                                    bytes.begin() + long(end));
+    };
+    std::vector<std::vector<uint8_t>> level;
+    level.reserve(c.entryStarts.size());
+    for (uint32_t i = 0; i < c.entryStarts.size(); ++i)
+        level.push_back(entry(i));
+    std::vector<uint8_t>().swap(c.entryBytes);
+    std::sort(level.begin(), level.end());
+    for (bool leaves = true;; leaves = false) {
+        const uint32_t first = nextPage;
+        level = WriteIndexLevel(t, level, leaves);
+        if (level.size() == 1) {
+            c.indexRoot = first;
+            return;
+        }
+    }
+}
+
 namespace {
 
 void AppendName(std::vector<uint8_t>& d, const QString& text)
@@ -433,8 +584,7 @@ void AppendColumns(std::vector<uint8_t>& d, const std::vector<ColumnInfo>& colum
 
 // One single-column index per indexed column: its columns and first page,
 // then its logical entry, then its name.
-void AppendIndexes(std::vector<uint8_t>& d, const std::vector<const ColumnInfo*>& indexed,
-                   uint32_t leafPage)
+void AppendIndexes(std::vector<uint8_t>& d, const std::vector<const ColumnInfo*>& indexed)
 {
     for (const ColumnInfo* c : indexed) {
         std::vector<uint8_t> e(52, 0);
@@ -442,7 +592,7 @@ void AppendIndexes(std::vector<uint8_t>& d, const std::vector<const ColumnInfo*>
         e[6] = 0x01; // ascending
         for (int k = 1; k < 10; ++k)
             Put16(&e[size_t(4 + 3 * k)], 0xFFFF);
-        Put32(&e[38], leafPage);
+        Put32(&e[38], c->indexRoot);
         d.insert(d.end(), e.begin(), e.end());
     }
     for (uint32_t i = 0; i < indexed.size(); ++i) {
@@ -486,7 +636,7 @@ std::vector<uint8_t> Writer::Impl::Definition(const Table& t, uint32_t usage,
         Append32(d, 0);
     }
     AppendColumns(d, t.columns);
-    AppendIndexes(d, indexed, leafPage);
+    AppendIndexes(d, indexed);
     Append16(d, 0xFFFF);
     if (d.size() > size_t(kPage))
         throw std::logic_error("table definition longer than a page");
@@ -592,19 +742,23 @@ void Writer::AddRow(int table, const std::vector<Value>& values, RowKind kind)
     d->LayOut();
     Table& t = d->tables[size_t(table)];
     const std::vector<uint8_t> row = d->Row(t, values);
+    uint32_t home = 0;
     if (kind == RowKind::Moved) {
         d->Room(t, t.moved, row.size());
         const int index = t.moved.Add(row, 0x8000); // reached only through the pointer
         std::vector<uint8_t> pointer;
         Append32(pointer, (t.moved.number << 8) | uint32_t(index));
         d->Room(t, t.page, pointer.size());
-        t.page.Add(pointer, 0x4000);
+        home = t.page.number << 8 | uint32_t(t.page.Add(pointer, 0x4000));
     } else {
         d->Room(t, t.page, row.size());
-        t.page.Add(row, kind == RowKind::Deleted ? 0xC000 : 0);
+        home =
+            t.page.number << 8 | uint32_t(t.page.Add(row, kind == RowKind::Deleted ? 0xC000 : 0));
     }
-    if (kind != RowKind::Deleted)
+    if (kind != RowKind::Deleted) {
         ++t.rows;
+        d->AddEntries(t, values, home);
+    }
 }
 
 void Writer::Finish()
@@ -619,13 +773,13 @@ void Writer::Finish()
     if (d->longValues.Open())
         d->Write(d->longValues);
     d->WriteCatalog();
-    d->WriteDefinitions();
-    if (d->leafPage) {
-        std::vector<uint8_t> leaf(kPage, 0);
-        leaf[0] = 0x04;
-        leaf[1] = 0x01;
-        d->Write(d->leafPage, leaf.data());
+    for (Table& t : d->tables) {
+        for (ColumnInfo& c : t.columns) {
+            if (c.declared.indexed)
+                d->WriteIndex(t, c);
+        }
     }
+    d->WriteDefinitions();
     d->Write(0, d->Header().data());
     if (!d->file.flush())
         throw std::runtime_error("cannot write " + d->file.fileName().toStdString());

@@ -29,7 +29,15 @@ QString ScriptResult::Control(int id) const
 
 Workstation::Workstation() = default;
 
-QString Workstation::Path(const QString& name) const { return QDir(Dir()).filePath(name); }
+Workstation::Workstation(const QString& namePrefix)
+    : m_dir(QDir::temp().filePath(namePrefix + QStringLiteral("XXXXXX")))
+{
+}
+
+QString Workstation::Path(const QString& name) const
+{
+    return QDir(Dir()).filePath(name);
+}
 
 void Workstation::Write(const QString& name, const QByteArray& bytes) const
 {
@@ -46,7 +54,10 @@ QByteArray Workstation::Read(const QString& name) const
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
-bool Workstation::Exists(const QString& name) const { return QFile::exists(Path(name)); }
+bool Workstation::Exists(const QString& name) const
+{
+    return QFile::exists(Path(name));
+}
 
 void Workstation::WriteIni(const QByteArray& text, const QString& name) const
 {

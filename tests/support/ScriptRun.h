@@ -20,6 +20,9 @@ class Workstation
 {
 public:
     Workstation();
+    // In a folder whose name starts with namePrefix (texts that must show as
+    // they are: "%1", "%s").
+    explicit Workstation(const QString& namePrefix);
     QString Dir() const { return m_dir.path(); }
     QString Path(const QString& name) const;
 
@@ -28,7 +31,8 @@ public:
     bool Exists(const QString& name) const;
 
     // Kestrel.ini with LF line ends turned into CR LF, as on the workstation.
-    void WriteIni(const QByteArray& text, const QString& name = QStringLiteral("Kestrel.ini")) const;
+    void WriteIni(const QByteArray& text,
+                  const QString& name = QStringLiteral("Kestrel.ini")) const;
     // A value as the INI functions read it ("" when missing).
     QByteArray Value(const char* section, const char* key,
                      const QString& name = QStringLiteral("Kestrel.ini")) const;
