@@ -282,10 +282,10 @@ bool IsKeyable(int type)
 QString CharacterName(QChar c)
 {
     const QString shown = c.isPrint() ? QStringLiteral("\"%1\" ").arg(c) : QString();
-    return QStringLiteral("%1(U+%2)")
-        .arg(shown)
-        .arg(c.unicode(), 4, 16, QLatin1Char('0'))
-        .toUpper();
+    // Only the code is upper case: the character is named as it stands.
+    return shown + QStringLiteral("(U+") +
+           QString::number(c.unicode(), 16).rightJustified(4, QLatin1Char('0')).toUpper() +
+           QLatin1Char(')');
 }
 
 } // namespace

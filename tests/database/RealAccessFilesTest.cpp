@@ -137,6 +137,12 @@ TEST_P(RealAccessFiles, ChangingFirstLettersChangesExactlyThoseValuesAndKeepsThe
         const QString error = ChangeFirstLetters(m_db, Query(), QLatin1String(c.column));
         EXPECT_TRUE(error.contains(QStringLiteral("has no place in the sort order")))
             << error.toStdString();
+        // The character is named as it is, beside its own code.
+        const QRegularExpressionMatch named =
+            QRegularExpression(QStringLiteral("\"(.)\" \\(U\\+([0-9A-F]{4})\\)")).match(error);
+        ASSERT_TRUE(named.hasMatch()) << error.toStdString();
+        EXPECT_EQ(named.captured(1).at(0).unicode(), named.captured(2).toUInt(nullptr, 16))
+            << error.toStdString();
         EXPECT_TRUE(Bytes(m_db) == before) << "a refused change changed the file";
         return;
     }
